@@ -1,0 +1,77 @@
+#include "engine/record_file.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "host/matfile.h"
+#include "host/value.h"
+
+#ifndef VELMORA_SHARE_DATA
+#define VELMORA_SHARE_DATA "/usr/local/share/velmora/data"
+#endif
+
+namespace fs = std::filesystem;
+
+namespace velmora {
+
+namespace {
+
+// A folder named data next to the executable lets a build tree or an
+// unpacked copy run without installation or environment settings.
+std::string besideExecutable() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    const fs::path data = exe.parent_path() / "data";
+    return fs::is_directory(data, ec) ? data.string() : std::string();
+}
+
+std::string variableName(std::string fileName) {
+    const std::string ext = ".mat";
+    for (std::size_t at; (at = fileName.find(ext)) != std::string::npos;) fileName.erase(at, 4);
+    return fileName;
+}
+
+}  // namespace
+
+std::string dataFolder() {
+    if (const char* env = std::getenv("VELMORA_DATA"); env && *env) return env;
+    if (std::string beside = besideExecutable(); !beside.empty()) return beside;
+    return VELMORA_SHARE_DATA;
+}
+
+std::vector<double> loadRecordAcceleration(const std::string& fileName) {
+    const std::string folder = dataFolder();
+    const std::string path = (fs::path(folder) / fileName).string();
+    const std::string what = "record file '" + fileName + "'";
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec)) {
+        throw Error("Cannot find the " + what + " in the data folder " + folder + ".");
+    }
+    std::map<std::string, Value> vars;
+    try {
+        vars = mlfLoadStruct(path);
+    } catch (const Error& e) {
+        throw Error("Cannot read the " + what + " as a MAT-file: " + e.what());
+    }
+    const std::string name = variableName(fileName);
+    const auto it = vars.find(name);
+    if (it == vars.end()) {
+        throw Error("The " + what + " holds no variable named '" + name + "'.");
+    }
+    const Value& m = it->second;
+    if (!m.isDouble() || m.isEmpty()) {
+        throw Error("The variable '" + name + "' in the " + what +
+                    " is not a non-empty numeric matrix.");
+    }
+    if (m.cols() < 2) {
+        throw Error("The variable '" + name + "' in the " + what +
+                    " has fewer than 2 columns (time and acceleration).");
+    }
+    const auto first = m.data().begin() + static_cast<std::ptrdiff_t>(m.rows());
+    return std::vector<double>(first, first + static_cast<std::ptrdiff_t>(m.rows()));
+}
+
+}  // namespace velmora

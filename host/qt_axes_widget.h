@@ -1,0 +1,78 @@
+// One axes as a QCustomPlot: its plot box exactly at the axes' Position,
+// tick labels, axis labels and title in the margin around it; lines,
+// patches, texts and a legend from the model. Rebuilt from the model on
+// demand (sync), so the model stays the one truth.
+#pragma once
+
+#include <qcustomplot.h>
+#include <QPolygonF>
+#include <QVector>
+#include <map>
+#include <vector>
+
+#include "host/graphics_model.h"
+
+namespace velmora::qtview {
+
+class AxesWidget : public QCustomPlot {
+  public:
+    AxesWidget(GraphicsModel& model, Handle h, QWidget* canvas);
+
+    Handle handle() const { return h_; }
+    // Rebuild the plot from the model and place it in the canvas.
+    void sync();
+    // A patch drawn with EraseMode "none" leaves every shape it has had on
+    // the screen: remember its present one.
+    void recordTrail(Handle patch);
+    void forgetTrail(Handle patch);
+    // The plot box in canvas coordinates.
+    QRect plotBox() const { return box_; }
+    // The axes was deleted; the widget goes later (it may be on the stack).
+    void dispose();
+    bool disposed() const { return disposed_; }
+
+  protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+  private:
+    struct Shape {
+        std::vector<QPolygonF> polygons;
+        QColor face, edge;
+        bool fill = true, stroke = true;
+        double width = 1;
+        bool operator==(const Shape& o) const;
+    };
+    struct Curve {
+        QString label;
+        QVector<double> x, y;  // the points drawn
+        QCPCurve* representative = nullptr;
+    };
+    struct Bounds {
+        double lo = 1, hi = 0;  // empty while lo > hi
+        void add(double v);
+    };
+
+    Shape shapeOf(Handle patch) const;
+    void addLine(Handle line, Bounds& bx, Bounds& by);
+    void addShape(const Shape& s, Bounds& bx, Bounds& by);
+    void addText(Handle text);
+    void configureAxis(QCPAxis* axis, QCPAxis* mirror, char letter, const QCPRange& range);
+    QCPRange range(char letter, const Bounds& b) const;
+    void buildLegend(Handle legendHandle);
+    void place(Handle titleHandle, Handle legendHandle);
+    bool usable(double x, bool log) const { return std::isfinite(x) && (!log || x > 0); }
+    void showTip(const QPoint& pos);
+
+    GraphicsModel& model_;
+    Handle h_;
+    bool disposed_ = false;
+    bool xlog_ = false, ylog_ = false;
+    double ppi_ = 96;
+    QRect box_;
+    std::vector<Curve> curves_;
+    std::map<Handle, std::vector<Shape>> trails_;
+};
+
+}  // namespace velmora::qtview

@@ -1,0 +1,36 @@
+// A fresh program state in-process: a new headless graphics model, the 44
+// globals created and the callable table registered, with no view.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "app/callback_table.h"
+#include "app/global_state.h"
+#include "app/program.h"
+#include "host/graphics_host.h"
+
+namespace velmora::testing {
+
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        GraphicsHost::instance().reset();
+        GlobalState::instance().create();
+        CallbackTable::instance().registerRows();
+        hg().setCallbackRunner(runCallback);
+    }
+    void TearDown() override {
+        CallbackTable::instance().unregisterRows();
+        GlobalState::instance().setDestroyHook(nullptr);
+        GlobalState::instance().destroy();
+        GraphicsHost::instance().reset();
+    }
+    // Runs `f` as a button callback would (hidden handles visible).
+    template <typename F>
+    void inCallback(F&& f) {
+        GraphicsModel::CallbackScope scope(hg());
+        f();
+    }
+};
+
+}  // namespace velmora::testing

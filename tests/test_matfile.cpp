@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+#include <matio.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "host/matfile.h"
+
+using velmora::Error;
+using velmora::MatVersion;
+using velmora::Value;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh folder per test, removed afterwards.
+class MatFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static std::atomic<int> serial{0};
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / ("velmora-mat-" + std::to_string(::getpid()) + "-" +
+                                            info->name() + "-" + std::to_string(serial++));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+    std::string file(const std::string& name) const { return (dir_ / name).string(); }
+
+    fs::path dir_;
+};
+
+std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    ADD_FAILURE() << "no Error thrown";
+    return {};
+}
+
+std::string bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Arrays of every kind the program writes.
+std::map<std::string, Value> sampleArrays(bool withCell) {
+    std::map<std::string, Value> a{
+        {"periods", Value::matrix(2, 3, {0.01, 0.02, 0.5, 1.0, 2.5, -4.0})},
+        {"damping", Value::scalar(0.05)},
+        {"title", Value::text("El Centro 1940")},
+        {"labels", Value::textRows({"PGA", "Sa(T1)", ""})},
+        {"none", Value()},
+    };
+    if (withCell) {
+        a["items"] = Value::cell(2, 2,
+                                 {Value::text("NS"), Value::row({1, 2, 3}), Value(),
+                                  Value::cellRow({Value::text("inner"), Value::scalar(7)})});
+    }
+    return a;
+}
+
+bool canWriteV73() {
+    const fs::path probe =
+        fs::temp_directory_path() / ("velmora-probe-" + std::to_string(::getpid()) + ".mat");
+    mat_t* mat = Mat_CreateVer(probe.c_str(), nullptr, MAT_FT_MAT73);
+    if (mat != nullptr) Mat_Close(mat);
+    std::error_code ec;
+    fs::remove(probe, ec);
+    return mat != nullptr;
+}
+
+}  // namespace
+
+using MatRoundTrip = MatFileTest;
+
+TEST_F(MatRoundTrip, Version5KeepsDoubleCharAndCell) {
+    const auto arrays = sampleArrays(true);
+    const std::string path = file("v5.mat");
+    velmora::saveMatFile(path, arrays, MatVersion::V5);
+    EXPECT_EQ(velmora::mlfLoadStruct(path), arrays);
+}
+
+TEST_F(MatRoundTrip, Version4KeepsDoubleAndCharButRefusesCell) {
+    const auto arrays = sampleArrays(false);
+    const std::string path = file("v4.mat");
+    velmora::saveMatFile(path, arrays, MatVersion::V4);
+    EXPECT_EQ(velmora::mlfLoadStruct(path), arrays);
+
+    const std::string cellPath = file("cell4.mat");
+    const std::string message = errorOf([&] {
+        velmora::saveMatFile(cellPath, {{"c", Value::cellRow({Value::scalar(1)})}}, MatVersion::V4);
+    });
+    EXPECT_NE(message.find(cellPath), std::string::npos) << message;
+    EXPECT_NE(message.find("\"c\""), std::string::npos) << message;
+    EXPECT_FALSE(fs::exists(cellPath));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1)
+        << "the temporary file was left behind";
+}
+
+TEST_F(MatRoundTrip, Version73KeepsDoubleCharAndCell) {
+    if (!canWriteV73()) GTEST_SKIP() << "the installed matio was built without HDF5";
+    const auto arrays = sampleArrays(true);
+    const std::string path = file("v73.mat");
+    velmora::saveMatFile(path, arrays, MatVersion::V73);
+    EXPECT_EQ(velmora::mlfLoadStruct(path), arrays);
+}
+
+TEST_F(MatRoundTrip, SameArraysGiveSameBytes) {
+    const auto arrays = sampleArrays(true);
+    for (MatVersion v : {MatVersion::V4, MatVersion::V5}) {
+        const auto use = v == MatVersion::V4 ? sampleArrays(false) : arrays;
+        velmora::saveMatFile(file("a.mat"), use, v);
+        velmora::saveMatFile(file("b.mat"), use, v);
+        const std::string a = bytesOf(file("a.mat"));
+        EXPECT_FALSE(a.empty());
+        EXPECT_EQ(a, bytesOf(file("b.mat")));
+    }
+}
+
+TEST_F(MatRoundTrip, SavingReplacesAnExistingFile) {
+    const std::string path = file("r.mat");
+    velmora::saveMatFile(path, {{"x", Value::scalar(1)}, {"old", Value::scalar(2)}});
+    velmora::saveMatFile(path, {{"x", Value::scalar(3)}});
+    const auto loaded = velmora::mlfLoadStruct(path);
+    EXPECT_EQ(loaded, (std::map<std::string, Value>{{"x", Value::scalar(3)}}));
+}
+
+TEST_F(MatRoundTrip, SavingIntoMissingFolderFailsNamingTheFile) {
+    const std::string path = file("no/such/folder/x.mat");
+    const std::string message = errorOf([&] {
+        velmora::saveMatFile(path, {{"x", Value::scalar(1)}});
+    });
+    EXPECT_NE(message.find(path), std::string::npos) << message;
+}
+
+using MatLoad = MatFileTest;
+
+TEST_F(MatLoad, MissingFile) {
+    const std::string path = file("absent.mat");
+    EXPECT_EQ(errorOf([&] { velmora::mlfLoadStruct(path); }),
+              "Unable to read file \"" + path + "\": No such file or directory.");
+    EXPECT_THROW(velmora::mclLoadConditional(path, {"x"}), Error);
+}
+
+TEST_F(MatLoad, TextFilesAndEmptyFilesAreNotMatFiles) {
+    const std::string text = file("notes.mat");
+    {
+        std::ofstream out(text);
+        for (int i = 0; i < 20; ++i) out << "period  Sa\n0.1  0.35\n";
+    }
+    EXPECT_EQ(errorOf([&] { velmora::mlfLoadStruct(text); }),
+              "Unable to read file \"" + text + "\": not a MAT-file.");
+
+    const std::string empty = file("empty.mat");
+    std::ofstream{empty};
+    EXPECT_EQ(errorOf([&] { velmora::mlfLoadStruct(empty); }),
+              "Unable to read file \"" + empty + "\": not a MAT-file.");
+}
+
+TEST_F(MatLoad, CutOffFilesAreRefusedNotReadAsGarbage) {
+    std::vector<MatVersion> versions{MatVersion::V4, MatVersion::V5};
+    if (canWriteV73()) versions.push_back(MatVersion::V73);
+    for (MatVersion v : versions) {
+        const std::string path = file("cut" + std::to_string(static_cast<int>(v)) + ".mat");
+        velmora::saveMatFile(path, {{"a", Value::ones(50, 50)}, {"b", Value::ones(50, 50)}}, v);
+        fs::resize_file(path, fs::file_size(path) - 1000);
+        EXPECT_EQ(errorOf([&] { velmora::mlfLoadStruct(path); }),
+                  "Unable to read file \"" + path + "\": the file is damaged or truncated.");
+    }
+}
+
+TEST_F(MatLoad, UnsupportedClassesNameFileAndVariable) {
+    const std::string path = file("odd.mat");
+    mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, MAT_FT_MAT5);
+    ASSERT_NE(mat, nullptr);
+    size_t dims[2] = {1, 2};
+    double re[2] = {1, 2};
+    double im[2] = {3, 4};
+    mat_complex_split_t z{re, im};
+    matvar_t* complexVar =
+        Mat_VarCreate("z", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, &z, MAT_F_COMPLEX);
+    ASSERT_EQ(Mat_VarWrite(mat, complexVar, MAT_COMPRESSION_NONE), 0);
+    Mat_VarFree(complexVar);
+    size_t one[2] = {1, 1};
+    const char* fields[] = {"a", nullptr};
+    matvar_t* structVar = Mat_VarCreateStruct2("s", 2, one, fields);
+    double a = 5;
+    Mat_VarSetStructFieldByName(structVar, "a", 0,
+                                Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &a, 0));
+    ASSERT_EQ(Mat_VarWrite(mat, structVar, MAT_COMPRESSION_NONE), 0);
+    Mat_VarFree(structVar);
+    matvar_t* fine = Mat_VarCreate("ok", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &a, 0);
+    ASSERT_EQ(Mat_VarWrite(mat, fine, MAT_COMPRESSION_NONE), 0);
+    Mat_VarFree(fine);
+    Mat_Close(mat);
+
+    EXPECT_EQ(errorOf([&] { velmora::mclLoadConditional(path, {"z"}); }),
+              "Cannot read variable \"z\" in \"" + path + "\": complex arrays are not supported.");
+    EXPECT_EQ(
+        errorOf([&] { velmora::mclLoadConditional(path, {"s"}); }),
+        "Cannot read variable \"s\" in \"" + path + "\": structure arrays are not supported.");
+    EXPECT_THROW(velmora::mlfLoadStruct(path), Error);
+    // Asking only for the supported array leaves the others alone.
+    EXPECT_EQ(velmora::mclLoadConditional(path, {"ok", "absent"}),
+              (std::map<std::string, Value>{{"ok", Value::scalar(5)}}));
+}
+
+TEST_F(MatLoad, GetfieldNamesFieldAndFile) {
+    const std::string path = file("Impval1.mat");
+    velmora::saveMatFile(path, {{"Impval2", Value::scalar(2)}});
+    const auto loaded = velmora::mlfLoadStruct(path);
+    EXPECT_EQ(velmora::mlfGetfield(loaded, "Impval2", path), Value::scalar(2));
+    EXPECT_EQ(errorOf([&] { velmora::mlfGetfield(loaded, "Impval1", path); }),
+              "Reference to non-existent field \"Impval1\" in \"" + path + "\".");
+}
+
+TEST(MatScipyFixture, ReadsArraysWrittenByScipy) {
+    const std::string path = VELMORA_SOURCE_DIR "/tests/fixtures/scipy_fixture.mat";
+    const auto f = velmora::mlfLoadStruct(path);
+    ASSERT_EQ(f.size(), 5u);
+    EXPECT_EQ(f.at("accel"), Value::matrix(3, 2, {0.5, 2.0, 1e-3, -1.25, 3.75, 400.0}));
+    EXPECT_EQ(f.at("station"), Value::text("EL CENTRO"));
+    EXPECT_EQ(f.at("counts"), Value::row({-300, 0, 7, 32767}));
+    EXPECT_EQ(f.at("flag"), Value::row({1, 0}));
+    EXPECT_EQ(f.at("components"),
+              Value::cellRow({Value::text("north"), Value::text("east"), Value::text("up")}));
+}

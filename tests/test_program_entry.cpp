@@ -1,0 +1,69 @@
+// Start-up and shut-down of the built programs, as a user starts them.
+#include <gtest/gtest.h>
+
+#include "support/script_runner.h"
+
+namespace velmora {
+namespace {
+
+using namespace velmora::testing;
+
+TEST(ProgramEntry, AWordLeftOnTheCommandLineShowsNothingAndFails) {
+    const auto r =
+        runProcess(builtProgram("velmora"), {"extra-word"}, "", {"QT_QPA_PLATFORM=offscreen"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "Run-time Error: File: velmora_gui Line: 1 Column: 0 The function \"velmora_gui\" "
+              "was called with more than the declared number of inputs (0)\n");
+    EXPECT_EQ(r.out, "");  // no credits
+}
+
+TEST(ProgramEntry, HostWordsAreTakenByTheHostNotTheProgram) {
+    // "-platform offscreen" belongs to the window system and is removed by
+    // it; the word after it is left for the program, which refuses it.
+    const auto r = runProcess(builtProgram("velmora"), {"-platform", "offscreen", "again"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("declared number of inputs (0)"), std::string::npos);
+}
+
+TEST(ProgramEntry, ScriptSessionPrintsTheCreditsAndEndsCleanly) {
+    const auto r = runScript("dump\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto lines = r.outLines();
+    ASSERT_GE(lines.size(), 14u);
+    EXPECT_EQ(lines[0], "VELMORA");
+    EXPECT_EQ(lines[1], "A Brevanto Program");
+    EXPECT_EQ(lines[2], "Version as of January, 2001");
+    EXPECT_EQ(lines[5], " ");
+    EXPECT_EQ(lines[11], "Closing this window will terminate the program.");
+    EXPECT_EQ(lines[12], std::string(51, '-'));
+    EXPECT_EQ(lines[13], " ");
+    for (int i : {3, 4, 6, 8, 9})
+        EXPECT_NE(lines[static_cast<std::size_t>(i)].find_first_not_of(' '), std::string::npos);
+    EXPECT_EQ(r.lastDump().at("globals").size(), 44u);
+    // The globals come in creation order.
+    const std::string dumpLine = lines.back();
+    std::size_t last = 0;
+    for (const char* name : {"\"DAMP\"", "\"EQ\"", "\"EQ_1\"", "\"RECORD\"", "\"damp\"",
+                             "\"option\"", "\"damplabel\"", "\"TIME\""}) {
+        const std::size_t at = dumpLine.find(name);
+        ASSERT_NE(at, std::string::npos) << name;
+        EXPECT_GT(at, last) << name;
+        last = at;
+    }
+}
+
+TEST(ProgramEntry, ScriptCommandErrorsEndOnlyThatCommand) {
+    const auto r = runScript(
+        "frobnicate\neval velmora_gui01(1, 2)\neval velmora_gui01(1)(\nset RECORD abc\nset RECORD "
+        "[3 4]\ndump\n");
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.errors.size(), 4u) << r.out;
+    EXPECT_NE(r.errors[0].find("Unknown command"), std::string::npos);
+    EXPECT_NE(r.errors[1].find("Invalid callback"), std::string::npos);
+    EXPECT_NE(r.errors[3].find("not a number"), std::string::npos);
+    EXPECT_EQ(numbers(global(r.lastDump(), "RECORD")), (std::vector<std::vector<double>>{{3, 4}}));
+}
+
+}  // namespace
+}  // namespace velmora

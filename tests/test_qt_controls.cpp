@@ -1,0 +1,388 @@
+// Figures as real windows and controls as real widgets: where they sit, how
+// they look, and what the user's doings do to the model.
+#include <QFontInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "test_qt_support.h"
+
+namespace velmora::qttest {
+namespace {
+
+Value rgb(double r, double g, double b) {
+    return Value::row({r, g, b});
+}
+
+class QtControlsTest : public QtViewTest {
+  protected:
+    // A 400 x 300 pixel figure without a menu bar.
+    Handle makeFigure(const std::string& name = "Input") {
+        return model().createFigure({{"Name", Value::text(name)},
+                                     {"Position", Value::row({101, 201, 400, 300})},
+                                     {"Color", rgb(0.5, 0.6, 0.7)},
+                                     {"MenuBar", Value::text("none")}});
+    }
+    Handle control(Handle fig, const PropertyList& props) {
+        return model().create(ObjectType::Uicontrol, fig, props);
+    }
+    template <typename W>
+    W* widget(Handle fig, Handle c) {
+        auto* w = window(fig);
+        return w ? qobject_cast<W*>(w->controlWidget(c)) : nullptr;
+    }
+    void click(QWidget* w, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, mods);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, mods);
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+    void type(QWidget* w, const QString& text) {
+        for (QChar ch : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(w, &press);
+        }
+    }
+};
+
+TEST_F(QtControlsTest, FigureIsARealWindowWithTitleSizeAndColour) {
+    const Handle f = makeFigure("Site data");
+    settle();
+    auto* w = window(f);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), "Figure 1: Site data");
+    EXPECT_EQ(w->canvas()->size(), QSize(400, 300));
+    EXPECT_TRUE(w->menu()->isHidden());
+    // Lower-left origin: bottom 201 (1-based) on an 800 pixel high screen.
+    const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
+    EXPECT_EQ(w->geometry(), QRect(100, screenHeight - 200 - 300, 400, 300));
+    const QImage image = w->canvas()->grab().toImage();
+    EXPECT_EQ(image.pixelColor(200, 150), QColor(128, 153, 179));
+
+    model().set(f, {{"NumberTitle", Value::text("off")}});
+    EXPECT_EQ(w->windowTitle(), "Site data");
+    model().set(f, {{"Visible", Value::text("off")}});
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(QtControlsTest, ControlsOfEachStyleSitAtTheirPositionsInTheirColoursAndFonts) {
+    const Handle f = makeFigure();
+    const Handle frame = control(f, {{"Style", Value::text("frame")},
+                                     {"Position", Value::row({11, 21, 200, 100})},
+                                     {"BackgroundColor", rgb(1, 0, 0)}});
+    // 150 points = 200 pixels at 96 pixels per inch.
+    const Handle label = control(f, {{"Style", Value::text("text")},
+                                     {"Units", Value::text("points")},
+                                     {"Position", Value::row({150, 150, 60, 15})},
+                                     {"String", Value::text("Damping")},
+                                     {"FontName", Value::text("Time")},
+                                     {"FontSize", Value::scalar(12)},
+                                     {"FontWeight", Value::text("bold")},
+                                     {"BackgroundColor", rgb(0, 1, 0)},
+                                     {"ForegroundColor", rgb(0, 0, 1)}});
+    const Handle edit = control(f, {{"Style", Value::text("edit")},
+                                    {"Position", Value::row({231, 251, 120, 24})},
+                                    {"String", Value::text("0.05")},
+                                    {"HorizontalAlignment", Value::text("left")},
+                                    {"BackgroundColor", rgb(1, 1, 1)}});
+    const Handle list = control(f, {{"Style", Value::text("listbox")},
+                                    {"Position", Value::row({231, 101, 150, 80})},
+                                    {"String", Value::text("a|b|c")},
+                                    {"FontName", Value::text("Fixedsys")},
+                                    {"BackgroundColor", rgb(1, 1, 1)}});
+    const Handle button =
+        control(f, {{"Position", Value::row({301, 11, 90, 30})}, {"String", Value::text("Close")}});
+    settle();
+
+    auto* frameW = widget<QFrame>(f, frame);
+    ASSERT_NE(frameW, nullptr);
+    EXPECT_EQ(frameW->geometry(), QRect(10, 300 - 20 - 100, 200, 100));
+    EXPECT_EQ(frameW->frameShadow(), QFrame::Sunken);
+
+    auto* labelW = widget<QLabel>(f, label);
+    ASSERT_NE(labelW, nullptr);
+    EXPECT_EQ(labelW->geometry(), QRect(200, 300 - 220, 80, 20));
+    EXPECT_EQ(labelW->text(), "Damping");
+    EXPECT_TRUE(labelW->alignment() & Qt::AlignHCenter);
+    EXPECT_TRUE(QFontInfo(labelW->font()).family().contains("Serif"));
+    EXPECT_EQ(labelW->font().pointSizeF(), 12);
+    EXPECT_EQ(labelW->font().weight(), QFont::Bold);
+
+    auto* editW = widget<QLineEdit>(f, edit);
+    ASSERT_NE(editW, nullptr);
+    EXPECT_EQ(editW->geometry(), QRect(230, 300 - 250 - 24, 120, 24));
+    EXPECT_EQ(editW->text(), "0.05");
+    EXPECT_TRUE(editW->alignment() & Qt::AlignLeft);
+
+    auto* listW = widget<QListWidget>(f, list);
+    ASSERT_NE(listW, nullptr);
+    EXPECT_EQ(listW->geometry(), QRect(230, 300 - 100 - 80, 150, 80));
+    ASSERT_EQ(listW->count(), 3);
+    EXPECT_EQ(listW->item(2)->text(), "c");
+    EXPECT_EQ(QFontInfo(listW->font()).family(), "DejaVu Sans Mono");
+    EXPECT_EQ(listW->selectionMode(), QAbstractItemView::SingleSelection);
+
+    auto* buttonW = widget<QPushButton>(f, button);
+    ASSERT_NE(buttonW, nullptr);
+    EXPECT_EQ(buttonW->geometry(), QRect(300, 300 - 10 - 30, 90, 30));
+    EXPECT_EQ(buttonW->text(), "Close");
+
+    // What the user sees: each colour where it belongs.
+    const QImage image = window(f)->canvas()->grab().toImage();
+    EXPECT_EQ(image.pixelColor(110, 230), QColor(255, 0, 0));  // inside the frame
+    EXPECT_EQ(image.pixelColor(202, 82), QColor(0, 255, 0));   // label background
+    EXPECT_EQ(image.pixelColor(5, 5), QColor(128, 153, 179));  // figure
+    EXPECT_GT(countPixels(image, labelW->geometry(), [](QColor p) { return isHue(p, 2); }), 10);
+    // The sunken border: its top edge darker than the panel.
+    EXPECT_GT(countPixels(image, frameW->geometry().adjusted(0, 0, 0, -99),
+                          [](QColor p) { return p.red() < 200; }),
+              150);
+    image.save("/tmp/controls.png");
+}
+
+TEST_F(QtControlsTest, PushingAButtonRunsItsCallbackInItsWindow) {
+    const Handle f1 = makeFigure("One");
+    const Handle b = control(
+        f1, {{"String", Value::text("Run")}, {"Callback", Value::text("velmora_gui06(2)")}});
+    const Handle f2 = makeFigure("Two");
+    settle();
+    EXPECT_EQ(model().topFigure(), f2);
+    widget<QPushButton>(f1, b)->click();
+    ASSERT_EQ(callbacks_.size(), 1u);
+    EXPECT_EQ(callbacks_[0], "velmora_gui06(2)");
+    EXPECT_EQ(model().topFigure(), f1);
+}
+
+TEST_F(QtControlsTest, TypingIntoAnEditFieldSetsItsString) {
+    const Handle f = makeFigure();
+    const Handle e = control(f, {{"Style", Value::text("edit")},
+                                 {"String", Value::text("")},
+                                 {"Callback", Value::text("velmora_gui02set")}});
+    settle();
+    auto* edit = widget<QLineEdit>(f, e);
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    type(edit, "4.5");
+    EXPECT_EQ(model().get(e, "String").toText(), "4.5");
+    EXPECT_TRUE(callbacks_.empty());
+    // Committing the entry runs the field's callback, once.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(edit, &enter);
+    EXPECT_EQ(callbacks_, std::vector<std::string>{"velmora_gui02set"});
+}
+
+TEST_F(QtControlsTest, SelectingListLinesSetsValue) {
+    const Handle f = makeFigure();
+    const PropertyList common = {
+        {"Style", Value::text("listbox")},
+        {"String", Value::cellRow(
+                       {Value::text("Rock"), Value::text("Stiff soil"), Value::text("Soft soil")})},
+        {"Value", Value::scalar(1)}};
+    PropertyList single = common;
+    single.push_back({"Position", Value::row({11, 11, 150, 120})});
+    PropertyList multi = common;
+    multi.push_back({"Position", Value::row({201, 11, 150, 120})});
+    multi.push_back({"Max", Value::scalar(2)});
+    const Handle one = control(f, single);
+    const Handle many = control(f, multi);
+    settle();
+
+    auto* l1 = widget<QListWidget>(f, one);
+    ASSERT_NE(l1, nullptr);
+    EXPECT_TRUE(l1->item(0)->isSelected());
+    click(l1->viewport(), l1->visualItemRect(l1->item(2)).center());
+    EXPECT_EQ(model().get(one, "Value"), Value::row({3}));
+    EXPECT_FALSE(l1->item(0)->isSelected());
+
+    auto* l2 = widget<QListWidget>(f, many);
+    ASSERT_NE(l2, nullptr);
+    EXPECT_EQ(l2->selectionMode(), QAbstractItemView::ExtendedSelection);
+    click(l2->viewport(), l2->visualItemRect(l2->item(1)).center());
+    click(l2->viewport(), l2->visualItemRect(l2->item(2)).center(), Qt::ControlModifier);
+    EXPECT_EQ(model().get(many, "Value"), Value::row({2, 3}));
+}
+
+TEST_F(QtControlsTest, ProgramChangesShowWithoutComingBackAsUserInput) {
+    const Handle f = makeFigure();
+    const Handle e =
+        control(f, {{"Style", Value::text("edit")}, {"Callback", Value::text("velmora_gui02set")}});
+    std::vector<Value> lines;
+    for (int i = 1; i <= 40; ++i) lines.push_back(Value::text("line " + std::to_string(i)));
+    const Handle l = control(f, {{"Style", Value::text("listbox")},
+                                 {"Position", Value::row({201, 11, 150, 100})},
+                                 {"Callback", Value::text("velmora_gui03set")},
+                                 {"String", Value::cellRow(lines)}});
+    const Handle t = control(f, {{"Style", Value::text("text")}, {"String", Value::text("old")}});
+    settle();
+
+    model().set(e, {{"String", Value::text("12.5")},
+                    {"BackgroundColor", rgb(1, 1, 0)},
+                    {"Position", Value::row({51, 61, 70, 22})}});
+    model().set(l, {{"Value", Value::row({30})}, {"ListboxTop", Value::scalar(25)}});
+    model().set(t, {{"String", Value::textRows({"two", "rows"})}});
+    settle();
+
+    auto* edit = widget<QLineEdit>(f, e);
+    EXPECT_EQ(edit->text(), "12.5");
+    EXPECT_EQ(edit->geometry(), QRect(50, 300 - 60 - 22, 70, 22));
+    EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(255, 255, 0));
+    auto* list = widget<QListWidget>(f, l);
+    EXPECT_TRUE(list->item(29)->isSelected());
+    EXPECT_EQ(list->indexAt(QPoint(5, 2)).row(), 24);  // line 25 at the top
+    EXPECT_EQ(widget<QLabel>(f, t)->text(), "two\nrows");
+    // Nothing came back as if the user had typed or selected.
+    EXPECT_TRUE(callbacks_.empty());
+    EXPECT_EQ(model().get(e, "String").toText(), "12.5");
+    EXPECT_EQ(model().get(l, "Value"), Value::row({30}));
+}
+
+TEST_F(QtControlsTest, ClosingAWindowThroughItsFrameDeletesTheFigure) {
+    const Handle f = makeFigure();
+    control(f, {{"String", Value::text("OK")}, {"Callback", Value::text("velmora_gui01(1)")}});
+    settle();
+    ASSERT_NE(window(f), nullptr);
+    window(f)->close();
+    EXPECT_FALSE(model().isHandle(f));
+    EXPECT_TRUE(callbacks_.empty());
+    settle();
+    EXPECT_EQ(window(f), nullptr);
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
+                std::none_of(QApplication::topLevelWidgets().begin(),
+                             QApplication::topLevelWidgets().end(),
+                             [](QWidget* w) { return w->isVisible(); }));
+}
+
+TEST_F(QtControlsTest, ACallbackMayCloseTheWindowOfItsOwnButton) {
+    const Handle f = makeFigure();
+    const Handle b = control(
+        f, {{"String", Value::text("Done")}, {"Callback", Value::text("velmora_gui01(9)")}});
+    settle();
+    hg().setCallbackRunner([&](const std::string& cb) {
+        callbacks_.push_back(cb);
+        hg().close(hg().object(b).parent);
+    });
+    auto* button = widget<QPushButton>(f, b);
+    ASSERT_NE(button, nullptr);
+    click(button, button->rect().center());
+    EXPECT_EQ(callbacks_.size(), 1u);
+    EXPECT_FALSE(model().isHandle(f));
+    settle(50);
+    EXPECT_EQ(window(f), nullptr);
+}
+
+TEST_F(QtControlsTest, ActivatingAWindowMakesItsFigureCurrent) {
+    const Handle f1 = makeFigure("Visible handle");
+    const Handle f2 = model().createFigure({{"Name", Value::text("Hidden handle")},
+                                            {"HandleVisibility", Value::text("off")},
+                                            {"MenuBar", Value::text("none")}});
+    settle(20);
+    EXPECT_EQ(model().topFigure(), f2);
+
+    window(f1)->activateWindow();
+    settle(20);
+    EXPECT_EQ(model().topFigure(), f1);
+    EXPECT_EQ(model().currentFigure(), f1);
+
+    // A window whose handle is hidden becomes the top one, not the current.
+    window(f2)->activateWindow();
+    settle(20);
+    EXPECT_EQ(model().topFigure(), f2);
+    EXPECT_EQ(model().currentFigure(), f1);
+
+    // A click into a window counts as well.
+    QWidget* canvas = window(f1)->canvas();
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), canvas->mapToGlobal(QPointF(5, 5)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &press);
+    EXPECT_EQ(model().topFigure(), f1);
+}
+
+TEST_F(QtControlsTest, TheProgramRaisingAFigureActivatesItsWindow) {
+    const Handle f1 = makeFigure("One");
+    makeFigure("Two");
+    settle(20);
+    model().figure(f1);
+    settle(20);
+    EXPECT_EQ(QApplication::activeWindow(), window(f1));
+    EXPECT_EQ(model().topFigure(), f1);
+}
+
+TEST_F(QtControlsTest, FixedSizeWindowsAndTheDefaultMenuBar) {
+    const Handle f = model().createFigure(
+        {{"Resize", Value::text("off")}, {"Position", Value::row({11, 11, 300, 200})}});
+    settle();
+    auto* w = window(f);
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(w->menu()->isHidden());
+    const int menu = w->menu()->height();
+    EXPECT_GT(menu, 0);
+    EXPECT_EQ(w->minimumSize(), w->maximumSize());
+    EXPECT_EQ(w->canvas()->geometry(), QRect(0, menu, 300, 200));
+    QStringList items;
+    const auto menus = w->menu()->actions();
+    ASSERT_FALSE(menus.isEmpty());
+    EXPECT_EQ(menus[0]->text().remove('&'), "File");
+    for (QAction* a : menus[0]->menu()->actions()) {
+        if (!a->isSeparator()) items << a->text().remove('&');
+    }
+    EXPECT_EQ(items, QStringList({"Save Figure As...", "Export Data...", "Copy Figure", "Close"}));
+    // File > Close deletes the figure as the frame's close box does.
+    menus[0]->menu()->actions().last()->trigger();
+    EXPECT_FALSE(model().isHandle(f));
+}
+
+TEST_F(QtControlsTest, AnErrorIsPrintedAndShownWithoutStoppingTheProgram) {
+    testing::internal::CaptureStderr();
+    view_->showError("Damping must be a number.");
+    EXPECT_EQ(testing::internal::GetCapturedStderr().rfind("Damping must be a number.\n", 0), 0u);
+    settle();
+    QMessageBox* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) shown = box;
+    }
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shown->text(), "Damping must be a number.");
+    EXPECT_FALSE(shown->isModal());
+}
+
+TEST_F(QtControlsTest, TheEventLoopEndsWithTheLastFigureOrOnQuit) {
+    const Handle f = makeFigure();
+    settle();
+    QTimer::singleShot(30, [&]() { model().close(f); });
+    view_->run();
+    EXPECT_EQ(model().figureCount(), 0u);
+
+    makeFigure();
+    QTimer::singleShot(30, [&]() { view_->quitRequested(); });
+    view_->run();
+    EXPECT_EQ(model().figureCount(), 1u);
+}
+
+TEST_F(QtControlsTest, TextExtentsComeFromRealFontMetrics) {
+    const Handle f = model().createFigure({});
+    const Handle a = model().create(ObjectType::Axes, f, {});
+    auto extent = [&](const std::string& s) {
+        const Handle t = model().create(ObjectType::Text, a, {{"String", Value::text(s)}});
+        return model().measure(model().object(t));
+    };
+    const TextMetrics narrow = extent("iiiiiiii");
+    const TextMetrics wide = extent("MMMMMMMM");
+    EXPECT_GT(narrow.width, 0);
+    EXPECT_GT(wide.width, 2 * narrow.width);
+    EXPECT_GT(wide.height, 8);
+    EXPECT_LT(wide.height, 20);
+}
+
+}  // namespace
+}  // namespace velmora::qttest

@@ -1,0 +1,381 @@
+// The response-spectrum solver against independent solutions: closed forms
+// of the damped oscillator, a fine-step Runge-Kutta integration, and the
+// plain one-period-at-a-time recurrence (bitwise).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/solver.h"
+#include "engine/solver_reference.h"
+#include "host/mat2.h"
+
+using namespace velmora;
+
+namespace {
+
+// The El Centro 1940 N-S record (m/s^2) from the text kept with the sources.
+std::vector<double> elCentro() {
+    std::ifstream in(VELMORA_SOURCE_DIR "/data/elcentro_1940_ns.txt");
+    std::vector<double> a;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::istringstream fields(line);
+        double t = 0.0, g = 0.0;
+        if (fields >> t >> g) a.push_back(g * 9.80);
+    }
+    return a;
+}
+
+// A reproducible broadband test signal (LCG, values in -5..5 m/s^2).
+std::vector<double> noise(std::size_t n, std::uint64_t seed) {
+    std::vector<double> a(n);
+    for (auto& x : a) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        x = (static_cast<double>(seed >> 11) * 0x1.0p-53 - 0.5) * 10.0;
+    }
+    return a;
+}
+
+bool sameBits(const std::vector<double>& x, const std::vector<double>& y) {
+    return x.size() == y.size() &&
+           (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(double)) == 0);
+}
+
+void expectSameBits(const SpectrumResult& got, const SpectrumResult& want) {
+    EXPECT_TRUE(sameBits(got.period, want.period));
+    EXPECT_TRUE(sameBits(got.sd, want.sd));
+    EXPECT_TRUE(sameBits(got.sv, want.sv));
+    EXPECT_TRUE(sameBits(got.psv, want.psv));
+    EXPECT_TRUE(sameBits(got.sa, want.sa));
+    EXPECT_TRUE(sameBits(got.time, want.time));
+    EXPECT_TRUE(sameBits(got.samples, want.samples));
+}
+
+std::size_t periodIndex(double period) {
+    return static_cast<std::size_t>(std::lround((period - 0.1) / 0.05));
+}
+
+// Peaks of |u| and |v| at the sample instants 0, dt, ..., n dt.
+struct Peaks {
+    double sd = 0.0, sv = 0.0;
+};
+
+// Displacement and velocity of the oscillator at rest at t = 0 under a
+// constant ground acceleration a0 (underdamped and critically damped).
+void constantLoadResponse(double a0, double omega, double zeta, double t, double& u, double& v) {
+    if (zeta < 1.0) {
+        const double wd = omega * std::sqrt(1.0 - zeta * zeta);
+        const double e = std::exp(-zeta * omega * t);
+        u = -(a0 / (omega * omega)) *
+            (1.0 - e * (std::cos(wd * t) + zeta / std::sqrt(1.0 - zeta * zeta) * std::sin(wd * t)));
+        v = -(a0 / wd) * e * std::sin(wd * t);
+    } else {
+        const double e = std::exp(-omega * t);
+        u = -(a0 / (omega * omega)) * (1.0 - e * (1.0 + omega * t));
+        v = -a0 * t * e;
+    }
+}
+
+// Fourth-order Runge-Kutta on u'' + 2 zeta w u' + w^2 u = -a(t), with the
+// sample held over its step and `sub` substeps per sample.
+Peaks rk4Peaks(const std::vector<double>& a, std::size_t n, double omega, double zeta, double dt,
+               int sub) {
+    const double h = dt / sub;
+    auto acc = [&](double u, double v, double ag) {
+        return -ag - 2.0 * zeta * omega * v - omega * omega * u;
+    };
+    double u = 0.0, v = 0.0;
+    Peaks p;
+    for (std::size_t k = 0; k < n; ++k) {
+        for (int s = 0; s < sub; ++s) {
+            const double k1u = v, k1v = acc(u, v, a[k]);
+            const double k2u = v + 0.5 * h * k1v, k2v = acc(u + 0.5 * h * k1u, k2u, a[k]);
+            const double k3u = v + 0.5 * h * k2v, k3v = acc(u + 0.5 * h * k2u, k3u, a[k]);
+            const double k4u = v + h * k3v, k4v = acc(u + h * k3u, k4u, a[k]);
+            u += h / 6.0 * (k1u + 2.0 * k2u + 2.0 * k3u + k4u);
+            v += h / 6.0 * (k1v + 2.0 * k2v + 2.0 * k3v + k4v);
+        }
+        p.sd = std::max(p.sd, std::fabs(u));
+        p.sv = std::max(p.sv, std::fabs(v));
+    }
+    return p;
+}
+
+double relDiff(double got, double want) {
+    return std::fabs(got - want) / std::fabs(want);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// 2 x 2 matrix exponential and inverse
+
+// Scaling and squaring is accurate relative to the conditioning of the
+// exponential, which grows with the norm of its argument: about ten units
+// in the last place times ||A||_1, element by element.
+void expectExpmNear(const Mat2& a, const Mat2& want) {
+    const Mat2 got = mlfExpm(a);
+    const double rel = 2e-15 * std::max(1.0, norm1(a));
+    const double got4[] = {got.a11, got.a12, got.a21, got.a22};
+    const double want4[] = {want.a11, want.a12, want.a21, want.a22};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(got4[i], want4[i], rel * std::fabs(want4[i]) + 1e-300)
+            << "element " << i << " of expm([" << a.a11 << " " << a.a12 << "; " << a.a21 << " "
+            << a.a22 << "])";
+}
+
+TEST(Mat2, ExpmMatchesClosedFormsInEveryPadeRange) {
+    // Norms from below the degree-3 range up to heavy scaling and squaring.
+    for (double s : {1e-3, 0.1, 0.5, 1.5, 4.0, 30.0, 400.0}) {
+        // Rotation generator: exp([0 s; -s 0]) = [cos s, sin s; -sin s, cos s]
+        // (checked absolutely: cos and sin pass through zero).
+        const Mat2 r = mlfExpm(Mat2{0.0, s, -s, 0.0});
+        const double tol = 2e-15 * std::max(1.0, s);
+        EXPECT_NEAR(r.a11, std::cos(s), tol) << s;
+        EXPECT_NEAR(r.a12, std::sin(s), tol) << s;
+        EXPECT_NEAR(r.a21, -std::sin(s), tol) << s;
+        EXPECT_NEAR(r.a22, std::cos(s), tol) << s;
+
+        // Upper triangular, distinct diagonal:
+        // exp = [e^p, q (e^p - e^d) / (p - d); 0, e^d], the difference taken
+        // through expm1 so the expected value has no cancellation.
+        const double p = -s, d = -0.25 * s, q = 0.5 * s;
+        const double ep = std::exp(p), ed = std::exp(d);
+        expectExpmNear(Mat2{p, q, 0.0, d}, Mat2{ep, q * ed * std::expm1(p - d) / (p - d), 0.0, ed});
+    }
+    // Nilpotent: exp([0 1; 0 0]) = I + N exactly.
+    EXPECT_EQ(mlfExpm(Mat2{0.0, 1.0, 0.0, 0.0}), (Mat2{1.0, 1.0, 0.0, 1.0}));
+    EXPECT_EQ(mlfExpm(Mat2{}), mlfEye());
+}
+
+TEST(Mat2, ExpmOfCriticallyDampedOscillator) {
+    // Repeated eigenvalue -w: exp(A t) = e^{-wt} [1 + wt, t; -w^2 t, 1 - wt].
+    for (double w : {0.78, 6.28, 62.8}) {
+        const double t = 0.02;
+        const double e = std::exp(-w * t);
+        expectExpmNear(Mat2{0.0, 1.0, -w * w, -2.0 * w} * t,
+                       Mat2{e * (1.0 + w * t), e * t, -e * w * w * t, e * (1.0 - w * t)});
+    }
+}
+
+TEST(Mat2, InverseAndProducts) {
+    const Mat2 a{0.0, 1.0, -39.4384, -0.628};
+    const Mat2 p = a * mlfInv(a);
+    EXPECT_NEAR(p.a11, 1.0, 1e-15);
+    EXPECT_NEAR(p.a12, 0.0, 1e-15);
+    EXPECT_NEAR(p.a21, 0.0, 1e-15);
+    EXPECT_NEAR(p.a22, 1.0, 1e-15);
+    EXPECT_EQ(mlfInv(Mat2{2.0, 0.0, 0.0, 4.0}), (Mat2{0.5, 0.0, 0.0, 0.25}));
+    EXPECT_EQ((Mat2{1, 2, 3, 4} * Mat2{5, 6, 7, 8}), (Mat2{19, 22, 43, 50}));
+    EXPECT_EQ((Mat2{1, 2, 3, 4} * Vec2{5, 6}), (Vec2{17, 39}));
+    EXPECT_FALSE(std::isfinite(mlfInv(Mat2{1, 2, 2, 4}).a11));
+}
+
+// ---------------------------------------------------------------------------
+// Against closed forms and an independent integrator
+
+TEST(SolverExact, ConstantAccelerationMatchesClosedForm) {
+    const double a0 = 2.5;
+    const std::size_t n = 1500;
+    const std::vector<double> a(n, a0);
+    for (double zeta : {0.0, 0.05, 0.2, 0.7, 1.0}) {
+        const SpectrumResult r = compute_ordinates(a.data(), n, zeta);
+        for (double period : {0.1, 0.35, 1.0, 3.0, 8.05}) {
+            const std::size_t j = periodIndex(period);
+            const double omega = 6.28 / r.period[j];
+            Peaks want;
+            for (std::size_t k = 0; k <= n; ++k) {
+                double u = 0.0, v = 0.0;
+                constantLoadResponse(a0, omega, zeta, static_cast<double>(k) * 0.02, u, v);
+                want.sd = std::max(want.sd, std::fabs(u));
+                want.sv = std::max(want.sv, std::fabs(v));
+            }
+            EXPECT_LT(relDiff(r.sd[j], want.sd), 1e-9) << "T=" << period << " zeta=" << zeta;
+            EXPECT_LT(relDiff(r.sv[j], want.sv), 1e-9) << "T=" << period << " zeta=" << zeta;
+        }
+    }
+}
+
+TEST(SolverExact, ElCentroMatchesFineStepRungeKutta) {
+    const std::vector<double> a = elCentro();
+    ASSERT_EQ(a.size(), 2688u);
+    const std::size_t n = 1500;
+    for (double zeta : {0.0, 0.02, 0.05, 0.2}) {
+        const SpectrumResult r = compute_ordinates(a.data(), n, zeta);
+        for (double period : {0.1, 0.5, 1.0, 3.0, 8.05}) {
+            const std::size_t j = periodIndex(period);
+            const Peaks want = rk4Peaks(a, n, 6.28 / r.period[j], zeta, 0.02, 50);
+            EXPECT_LT(relDiff(r.sd[j], want.sd), 1e-6) << "T=" << period << " zeta=" << zeta;
+            EXPECT_LT(relDiff(r.sv[j], want.sv), 1e-6) << "T=" << period << " zeta=" << zeta;
+        }
+    }
+}
+
+TEST(SolverExact, NegativeExcursionCountsAsPeak) {
+    // A positive pulse on a critically damped oscillator pushes it to one
+    // side only: u <= 0 throughout, so SD is the size of the dip.
+    const std::size_t n = 600, pulse = 100;
+    std::vector<double> a(n, 0.0);
+    std::fill(a.begin(), a.begin() + pulse, 3.0);
+    const SpectrumResult r = compute_ordinates(a.data(), n, 1.0);
+    for (double period : {0.5, 2.0, 8.05}) {
+        const std::size_t j = periodIndex(period);
+        const double omega = 6.28 / r.period[j];
+        double lowest = 0.0, highest = 0.0;
+        for (std::size_t k = 0; k <= n; ++k) {
+            const double t = static_cast<double>(k) * 0.02;
+            double u = 0.0, v = 0.0;
+            if (k <= pulse) {
+                constantLoadResponse(3.0, omega, 1.0, t, u, v);
+            } else {
+                // Pulse response = step at 0 minus step at the pulse end.
+                double u2 = 0.0, v2 = 0.0;
+                constantLoadResponse(3.0, omega, 1.0, t, u, v);
+                constantLoadResponse(3.0, omega, 1.0, t - static_cast<double>(pulse) * 0.02, u2,
+                                     v2);
+                u -= u2;
+            }
+            lowest = std::min(lowest, u);
+            highest = std::max(highest, u);
+        }
+        EXPECT_LE(highest, 1e-12 * -lowest);
+        EXPECT_LT(relDiff(r.sd[j], -lowest), 1e-9) << period;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Program constants and edge cases
+
+TEST(SolverClassic, PeriodRowAndTimeAxis) {
+    const SpectrumGrid grid = classicGrid();
+    ASSERT_EQ(grid.periods.size(), 160u);
+    EXPECT_EQ(grid.periods.front(), 0.1);
+    for (std::size_t i = 0; i < 160; ++i)
+        EXPECT_NEAR(grid.periods[i], (10.0 + 5.0 * static_cast<double>(i)) / 100.0, 1e-15 * 8.05)
+            << i;
+    EXPECT_EQ(grid.periods[18], 1.0);
+    EXPECT_EQ(grid.dt, 0.02);
+
+    const std::vector<double> a = noise(40, 7);
+    const SpectrumResult r = compute_ordinates(a.data(), 40, 0.05);
+    EXPECT_TRUE(sameBits(r.period, grid.periods));
+    ASSERT_EQ(r.time.size(), 40u);
+    EXPECT_EQ(r.time[0], 0.0);
+    EXPECT_NEAR(r.time[1], 0.02, 1e-17);
+    EXPECT_NEAR(r.time[39], 0.78, 1e-15);
+    EXPECT_TRUE(sameBits(r.samples, a));
+}
+
+TEST(SolverClassic, CircularFrequencyUsesTheProgramsTwoPi) {
+    // omega = 6.28 / T: at T = 1 s, SA / SD = 6.28^2 and PSV / SD = omega_d.
+    const std::vector<double> a = elCentro();
+    for (double zeta : {0.0, 0.05, 0.5}) {
+        const SpectrumResult r = compute_ordinates(a.data(), 1500, zeta);
+        const std::size_t j = periodIndex(1.0);
+        ASSERT_EQ(r.period[j], 1.0);
+        EXPECT_NEAR(r.sa[j] / r.sd[j], 6.28 * 6.28, 1e-13);
+        EXPECT_NEAR(r.psv[j] / r.sd[j], 6.28 * std::sqrt(1.0 - zeta * zeta), 1e-14);
+    }
+}
+
+TEST(SolverClassic, ZeroRecordGivesZeroSpectrum) {
+    const std::vector<double> a(1500, 0.0);
+    for (double zeta : {0.0, 0.05, 1.0}) {
+        const SpectrumResult r = compute_ordinates(a.data(), a.size(), zeta);
+        for (const auto* row : {&r.sd, &r.sv, &r.psv, &r.sa})
+            for (double x : *row) EXPECT_EQ(x, 0.0);
+    }
+}
+
+TEST(SolverClassic, CriticalDampingHasZeroPsvAndFiniteSa) {
+    const std::vector<double> a = elCentro();
+    const SpectrumResult r = compute_ordinates(a.data(), 1500, 1.0);
+    for (std::size_t j = 0; j < 160; ++j) {
+        EXPECT_EQ(r.psv[j], 0.0);
+        EXPECT_TRUE(std::isfinite(r.sa[j]));
+        EXPECT_GT(r.sa[j], 0.0);
+        EXPECT_TRUE(std::isfinite(r.sd[j]) && std::isfinite(r.sv[j]));
+    }
+}
+
+TEST(SolverClassic, OnlyTheFirstNSamplesMatter) {
+    std::vector<double> a = noise(3000, 11);
+    const SpectrumResult before = compute_ordinates(a.data(), 1500, 0.05);
+    for (std::size_t k = 1500; k < a.size(); ++k) a[k] = k % 2 ? 1e6 : std::nan("");
+    const SpectrumResult after = compute_ordinates(a.data(), 1500, 0.05);
+    expectSameBits(after, before);
+    EXPECT_EQ(after.samples.size(), 1500u);
+
+    // A shorter run is a different run: the record's tail is not ignored.
+    const SpectrumResult shorter = compute_ordinates(a.data(), 1000, 0.05);
+    EXPECT_FALSE(sameBits(shorter.sd, before.sd));
+}
+
+TEST(SolverClassic, EmptyRunKeepsTheInitialState) {
+    const SpectrumResult r = compute_ordinates(nullptr, 0, 0.05);
+    ASSERT_EQ(r.sd.size(), 160u);
+    for (double x : r.sd) EXPECT_EQ(x, 0.0);
+    EXPECT_TRUE(r.time.empty());
+    EXPECT_TRUE(r.samples.empty());
+}
+
+TEST(SolverClassic, StepSamplesTruncatesOrZeroExtends) {
+    const std::vector<double> rec = {1.0, -2.0, 3.0};
+    EXPECT_EQ(stepSamples(rec, 2), (std::vector<double>{1.0, -2.0}));
+    EXPECT_EQ(stepSamples(rec, 5), (std::vector<double>{1.0, -2.0, 3.0, 0.0, 0.0}));
+    EXPECT_TRUE(stepSamples({}, 0).empty());
+}
+
+// ---------------------------------------------------------------------------
+// The vectorised time stepping reproduces the scalar recurrence bit for bit
+
+TEST(SolverBitwise, EveryKernelMatchesScalarRecurrence) {
+    const std::vector<double> el = elCentro();
+    const std::vector<double> rnd = noise(1500, 3);
+    SpectrumGrid odd;  // a size no vector width divides
+    for (int i = 0; i < 13; ++i) odd.periods.push_back(0.07 + 0.61 * i);
+    odd.dt = 0.01;
+    odd.twoPi = 2.0 * 3.141592653589793;
+    SpectrumGrid one;
+    one.periods = {0.1};
+
+    int kernelsRun = 0;
+    for (SolverKernel kernel :
+         {SolverKernel::Generic, SolverKernel::Avx2, SolverKernel::Avx512, SolverKernel::Auto}) {
+        if (!solverKernelAvailable(kernel)) continue;
+        ++kernelsRun;
+        for (const SpectrumGrid* grid : {&odd, &one}) {
+            for (double zeta : {0.0, 0.05, 1.0}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "kernel " << static_cast<int>(kernel) << " zeta " << zeta);
+                expectSameBits(solveSpectrum(rnd.data(), 1500, zeta, *grid, kernel),
+                               solveSpectrumReference(rnd.data(), 1500, zeta, *grid));
+            }
+        }
+        const SpectrumGrid classic = classicGrid();
+        for (double zeta : {0.0, 0.02, 0.05, 0.1, 0.2, 0.3, 0.5, 0.7, 1.0}) {
+            for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{7}, MAX_STEPS}) {
+                SCOPED_TRACE(::testing::Message() << "kernel " << static_cast<int>(kernel)
+                                                  << " zeta " << zeta << " n " << n);
+                expectSameBits(solveSpectrum(el.data(), n, zeta, classic, kernel),
+                               solveSpectrumReference(el.data(), n, zeta, classic));
+            }
+        }
+    }
+    EXPECT_GE(kernelsRun, 2);
+}
+
+TEST(SolverBitwise, ClassicEntryPointIsTheClassicGrid) {
+    const std::vector<double> a = noise(1500, 5);
+    expectSameBits(compute_ordinates(a.data(), 1500, 0.05),
+                   solveSpectrumReference(a.data(), 1500, 0.05, classicGrid()));
+}
