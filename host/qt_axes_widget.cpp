@@ -77,6 +77,69 @@ Handle handleIn(const Value& v) {
     return v.isScalar() ? v.toDouble() : -1;
 }
 
+bool isPowerOfTen(double v) {
+    const double k = std::round(std::log10(v));
+    return std::fabs(v / std::pow(10.0, k) - 1) < 1e-9;
+}
+
+// Log axes: the decades labelled as powers of ten (every n-th when there are
+// many), minor ticks at their 2..9 multiples. A range holding fewer than two
+// decades gets 1-2-5 ticks with plain numbers instead, so it is never bare.
+class DecadeTicker : public QCPAxisTicker {
+  protected:
+    QVector<double> createTickVector(double, const QCPRange& r) override {
+        const int lo = static_cast<int>(std::floor(std::log10(r.lower) + 1e-9));
+        const int hi = static_cast<int>(std::ceil(std::log10(r.upper) - 1e-9));
+        int inside = 0;
+        for (int k = lo; k <= hi; ++k) {
+            const double t = std::pow(10.0, k);
+            if (t >= r.lower * (1 - 1e-9) && t <= r.upper * (1 + 1e-9)) ++inside;
+        }
+        QVector<double> ticks;
+        fine_ = inside < 2;
+        if (fine_) {
+            for (int k = lo - 1; k <= hi; ++k) {
+                for (double m : {1.0, 2.0, 5.0}) ticks << m * std::pow(10.0, k);
+            }
+            return ticks;
+        }
+        stride_ = std::max(1, static_cast<int>(std::ceil((hi - lo) / 8.0)));
+        const int first = static_cast<int>(std::floor(static_cast<double>(lo) / stride_)) * stride_;
+        for (int k = first - stride_; k <= hi + stride_; k += stride_) {
+            ticks << std::pow(10.0, k);
+        }
+        return ticks;
+    }
+    int getSubTickCount(double) override { return 1; }
+    QVector<double> createSubTickVector(int, const QVector<double>& ticks) override {
+        QVector<double> sub;
+        if (ticks.isEmpty()) return sub;
+        const int lo = static_cast<int>(std::floor(std::log10(ticks.first()) + 1e-9));
+        const int hi = static_cast<int>(std::ceil(std::log10(ticks.last()) - 1e-9));
+        for (int k = lo; k <= hi; ++k) {
+            const double decade = std::pow(10.0, k);
+            if (stride_ > 1 && !fine_) {
+                if (k % stride_ != 0) sub << decade;
+                continue;
+            }
+            for (int m = 2; m <= 9; ++m) {
+                if (fine_ && (m == 2 || m == 5)) continue;
+                sub << m * decade;
+            }
+        }
+        return sub;
+    }
+    QString getTickLabel(double tick, const QLocale& locale, QChar, int) override {
+        // "1e+01" is drawn as 10 with a raised 1 by the axis ("eb" format).
+        if (isPowerOfTen(tick)) return locale.toString(tick, 'e', 0);
+        return locale.toString(tick, 'g', 6);
+    }
+
+  private:
+    int stride_ = 1;
+    bool fine_ = false;
+};
+
 }  // namespace
 
 bool AxesWidget::Shape::operator==(const Shape& o) const {
@@ -331,10 +394,7 @@ void AxesWidget::configureAxis(QCPAxis* axis, QCPAxis* mirror, char letter, cons
         ticker = text;
         subTicks = false;
     } else if (log) {
-        auto t = QSharedPointer<QCPAxisTickerLog>::create();
-        t->setLogBase(10);
-        t->setSubTickCount(8);
-        ticker = t;
+        ticker = QSharedPointer<DecadeTicker>::create();
         axis->setNumberFormat("eb");
         axis->setNumberPrecision(0);
     } else {

@@ -94,7 +94,7 @@ struct Synthetic {
     double decayTime;      // s, time constant of the exponential decay
 };
 
-struct RecordSpec {
+struct RecordRecipe {
     const char* name;
     std::size_t points;
     double peakCm;       // catalogue peak acceleration, cm/s^2, signed
@@ -110,7 +110,7 @@ const Synthetic FIRM_LONG{0.40, 0.60, 2.5, 11.0, 6.0};
 const Synthetic SOFT_LAKE_BED{2.00, 0.15, 20.0, 60.0, 25.0};
 const Synthetic NONE{};
 
-const RecordSpec RECORDS[] = {
+const RecordRecipe RECORDS[] = {
     {"Impval1", 2688, 341.7, "elcentro", NONE},
     {"Impval2", 2674, 210.1, "Impval2", {0.40, 0.60, 2.0, 10.0, 6.0}},
     {"Mexcit1", 9006, -97.965, "Mexcit1", SOFT_LAKE_BED},
@@ -327,7 +327,7 @@ int main(int argc, char** argv) {
     const bool summary = argc == 4;
     try {
         std::filesystem::create_directories(out);
-        for (const RecordSpec& r : RECORDS) {
+        for (const RecordRecipe& r : RECORDS) {
             const std::string source = r.source;
             std::vector<double> a;
             if (source == "elcentro") {

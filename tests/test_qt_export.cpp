@@ -1,0 +1,168 @@
+// Figures saved for reports: PNG, SVG and PDF files of the right kind, the
+// curves' numbers as CSV exactly, and clear errors for what cannot be done.
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+
+#include "host/qt_export.h"
+#include "test_qt_support.h"
+
+namespace velmora::qttest {
+namespace {
+
+using qtview::exportFigureCsv;
+using qtview::saveFigureImage;
+
+class QtExportTest : public QtViewTest {
+  protected:
+    // Two plots in one figure: three damping curves over periods, and one
+    // curve over other x values in a second axes.
+    Handle spectra() {
+        const Handle f = model().createFigure({{"Position", Value::row({1, 1, 480, 360})}});
+        const Handle a1 =
+            model().create(ObjectType::Axes, f, {{"Position", Value::row({0.1, 0.55, 0.8, 0.4})}});
+        x1_ = {0.01, 0.1, 1.0 / 3.0, 1, M_PI};
+        ys_ = {0.2,  0.7,       0.6,  0.3, 1e-300, 0.1, 0.35, 0.3,
+               0.15, 2.0 / 3.0, 0.05, 0.2, 0.2,    0.1, 1e300};
+        model().plot(Value::row(x1_), Value::matrix(5, 3, ys_), true);
+        model().set(model().get(a1, "XLabel").toDouble(), {{"String", Value::text("Period [s]")}});
+        model().legend(Value::cellRow({Value::text("2 %"), Value::text("5 %, soft"),
+                                       Value::text("10 % \"high\"")}),
+                       1);
+        const Handle a2 =
+            model().create(ObjectType::Axes, f, {{"Position", Value::row({0.1, 0.1, 0.8, 0.3})}});
+        x2_ = {0, 0.5, 1.5};
+        model().set(f, {{"CurrentAxes", Value::scalar(a2)}});
+        model().plot(Value::row(x2_), Value::row({-1.25, 0.1 + 0.2, 7}), false);
+        model().set(model().get(a2, "YLabel").toDouble(), {{"String", Value::text("Drift")}});
+        return f;
+    }
+    QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir dir_;
+    std::vector<double> x1_, ys_, x2_;
+};
+
+TEST_F(QtExportTest, ImagesAreWrittenInTheFormatTheirNameAsksFor) {
+    const Handle f = spectra();
+    settle();
+    ASSERT_TRUE(dir_.isValid());
+    const QString png = dir_.filePath("spectra.png");
+    const QString svg = dir_.filePath("spectra.svg");
+    const QString pdf = dir_.filePath("spectra.PDF");
+    saveFigureImage(model(), f, png.toStdString());
+    saveFigureImage(model(), f, svg.toStdString());
+    saveFigureImage(model(), f, pdf.toStdString());
+
+    EXPECT_TRUE(read(png).startsWith("\x89PNG\r\n\x1a\n"));
+    const QByteArray svgText = read(svg);
+    EXPECT_TRUE(svgText.startsWith("<?xml") || svgText.startsWith("<svg"));
+    EXPECT_TRUE(svgText.contains("<svg"));
+    EXPECT_TRUE(read(pdf).startsWith("%PDF"));
+
+    // A report resolution: 300 dots per inch of the figure's screen size.
+    const QImage image(png);
+    EXPECT_EQ(image.size(), QSize(1500, 1125));
+    EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, 300, 0.5);
+    int blue = 0;
+    for (int y = 0; y < image.height(); y += 2) {
+        for (int x = 0; x < image.width(); x += 2) blue += isHue(image.pixelColor(x, y), 2);
+    }
+    EXPECT_GT(blue, 100);
+}
+
+TEST_F(QtExportTest, CsvHoldsEveryCurveExactly) {
+    const Handle f = spectra();
+    const QString path = dir_.filePath("spectra.csv");
+    exportFigureCsv(model(), f, path.toStdString());
+    std::istringstream in(read(path).toStdString());
+    std::string header;
+    std::getline(in, header);
+    EXPECT_EQ(header, "Period [s],2 %,\"5 %, soft\",\"10 % \"\"high\"\"\",x,Drift");
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);) {
+        std::vector<std::string> cells;
+        std::stringstream ls(line);
+        for (std::string cell; std::getline(ls, cell, ',');) cells.push_back(cell);
+        if (!line.empty() && line.back() == ',') cells.push_back("");
+        rows.push_back(cells);
+    }
+    ASSERT_EQ(rows.size(), 5u);
+    auto number = [](const std::string& s) { return std::strtod(s.c_str(), nullptr); };
+    for (std::size_t r = 0; r < 5; ++r) {
+        ASSERT_EQ(rows[r].size(), 6u) << r;
+        EXPECT_EQ(number(rows[r][0]), x1_[r]);
+        for (std::size_t c = 0; c < 3; ++c) EXPECT_EQ(number(rows[r][1 + c]), ys_[c * 5 + r]);
+        if (r < 3) {
+            EXPECT_EQ(number(rows[r][4]), x2_[r]);
+        } else {
+            EXPECT_EQ(rows[r][4], "");
+            EXPECT_EQ(rows[r][5], "");
+        }
+    }
+    EXPECT_EQ(number(rows[1][5]), 0.1 + 0.2);
+}
+
+TEST_F(QtExportTest, AFigureWithoutAWindowIsDrawnFromTheModel) {
+    // A model no view watches: the export builds its own drawing.
+    GraphicsModel other;
+    const Handle f = other.createFigure({{"Position", Value::row({1, 1, 200, 150})}});
+    other.create(ObjectType::Axes, f, {});
+    other.plot(Value::row({1, 2, 3}), Value::row({3, 1, 2}), false);
+    const QString png = dir_.filePath("other.png");
+    saveFigureImage(other, f, png.toStdString());
+    const QImage image(png);
+    EXPECT_EQ(image.width(), 625);
+    int blue = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) blue += isHue(image.pixelColor(x, y), 2);
+    }
+    EXPECT_GT(blue, 100);
+}
+
+TEST_F(QtExportTest, WhatCannotBeDoneIsSaidClearly) {
+    const Handle f = spectra();
+    auto message = [](const std::function<void()>& f) {
+        try {
+            f();
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    const std::string gif = dir_.filePath("spectra.gif").toStdString();
+    EXPECT_NE(message([&] { saveFigureImage(model(), f, gif); }).find(".png, .svg or .pdf"),
+              std::string::npos);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(gif)));
+    const std::string nowhere = "/nonexistent-dir/spectra.png";
+    EXPECT_NE(message([&] { saveFigureImage(model(), f, nowhere); }).find("Cannot write"),
+              std::string::npos);
+    EXPECT_NE(message([&] {
+                  exportFigureCsv(model(), f, "/nonexistent-dir/a.csv");
+              }).find("Cannot write"),
+              std::string::npos);
+    const Handle empty = model().createFigure({});
+    EXPECT_NE(message([&] {
+                  exportFigureCsv(model(), empty, dir_.filePath("e.csv").toStdString());
+              }).find("no curves"),
+              std::string::npos);
+    EXPECT_NE(message([&] { saveFigureImage(model(), 12345, gif); }), "no error");
+}
+
+TEST_F(QtExportTest, CopyFigurePutsAnImageOnTheClipboard) {
+    const Handle f = spectra();
+    settle();
+    qtview::copyFigureToClipboard(model(), f);
+    const QImage image = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(image.size(), QSize(960, 720));
+}
+
+}  // namespace
+}  // namespace velmora::qttest

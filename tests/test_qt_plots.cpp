@@ -1,0 +1,291 @@
+// Plots in real windows: log-log spectra with legends and grids, a progress
+// bar drawn with EraseMode "none", empty axes, and what the mouse does.
+#include <QMouseEvent>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <cmath>
+
+#include "host/qt_axes_widget.h"
+#include "host/qt_export.h"
+#include "test_qt_support.h"
+
+namespace velmora::qttest {
+namespace {
+
+using qtview::AxesWidget;
+
+class QtPlotsTest : public QtViewTest {
+  protected:
+    Handle figure(const std::string& name) {
+        return model().createFigure({{"Name", Value::text(name)},
+                                     {"Position", Value::row({21, 21, 560, 420})},
+                                     {"Color", Value::row({1, 1, 1})}});
+    }
+    AxesWidget* axesWidget(Handle fig, Handle axes) {
+        auto* w = window(fig);
+        return w ? w->axes(axes) : nullptr;
+    }
+    QImage picture(Handle fig) { return qtview::renderFigureImage(model(), fig, 1.0); }
+    void setLabel(Handle axes, const char* which, const std::string& text) {
+        model().set(model().get(axes, which).toDouble(), {{"String", Value::text(text)}});
+    }
+
+    // Three spectrum-like curves over the left fifth of a log-log plot that
+    // reaches to 10 s, so the right half belongs to the legend alone.
+    Handle spectrumFigure(int legendLocation) {
+        const Handle f = figure("Spectra");
+        const Handle a = model().create(ObjectType::Axes, f, {});
+        std::vector<double> x, y;
+        const int n = 30;
+        for (int i = 0; i < n; ++i) x.push_back(0.01 * std::pow(10.0, i / (n - 1.0) * 0.6));
+        std::vector<double> ys(3 * n);
+        for (int c = 0; c < 3; ++c) {
+            for (int i = 0; i < n; ++i) ys[c * n + i] = (c + 1) * 0.2 * std::sqrt(x[i] / 0.01);
+        }
+        model().plot(Value::row(x), Value::matrix(n, 3, ys), true);
+        model().set(a, {{"XLim", Value::row({0.01, 10})},
+                        {"YLim", Value::row({0.1, 10})},
+                        {"XGrid", Value::text("on")},
+                        {"YGrid", Value::text("on")},
+                        {"Box", Value::text("on")}});
+        setLabel(a, "XLabel", "Period [s]");
+        setLabel(a, "YLabel", "Sa [g]");
+        setLabel(a, "Title", "Elastic response spectra");
+        model().legend(
+            Value::cellRow({Value::text("2 %"), Value::text("5 %"), Value::text("10 %")}),
+            legendLocation);
+        return f;
+    }
+};
+
+// A dark line runs the length of the band (a few pixels across).
+bool lineAlong(const QImage& image, const QRect& band) {
+    const bool across = band.width() > band.height();
+    const int length = across ? band.width() : band.height();
+    for (int i = 0; i < length; ++i) {
+        const QRect slice = across ? QRect(band.left() + i, band.top(), 1, band.height())
+                                   : QRect(band.left(), band.top() + i, band.width(), 1);
+        if (countPixels(image, slice, isDark) == 0) return false;
+    }
+    return true;
+}
+
+bool anyCurveColour(QColor p) {
+    return isHue(p, 0) || isHue(p, 1, 80) || isHue(p, 2);
+}
+
+TEST_F(QtPlotsTest, LogLogSpectraWithTheLegendInTheLowerRightCorner) {
+    const Handle f = spectrumFigure(4);
+    settle();
+    const Handle a = model().gca();
+    AxesWidget* w = axesWidget(f, a);
+    ASSERT_NE(w, nullptr);
+    // The plot box is the axes' Position: [0.13 0.11 0.775 0.815] of 560 x 420.
+    const QRect box = w->plotBox();
+    EXPECT_EQ(box, QRect(73, 420 - 389, 434, 343));
+    EXPECT_EQ(w->xAxis->scaleType(), QCPAxis::stLogarithmic);
+    EXPECT_EQ(w->yAxis->scaleType(), QCPAxis::stLogarithmic);
+
+    const QImage image = picture(f);
+    image.save("/tmp/spectra4.png");
+    // All three curve colours are drawn.
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_GT(countPixels(image, box, [c](QColor p) { return isHue(p, c, c == 1 ? 80 : 90); }),
+                  20)
+            << "colour " << c;
+    }
+    const int midX = box.center().x(), midY = box.center().y();
+    const QRect upperRight(midX + 1, box.top() + 2, box.right() - midX - 3, midY - box.top() - 2);
+    const QRect lowerRight(midX + 1, midY + 1, box.right() - midX - 3, box.bottom() - midY - 3);
+    EXPECT_GT(countPixels(image, lowerRight, anyCurveColour), 20);
+    EXPECT_EQ(countPixels(image, upperRight, anyCurveColour), 0);
+    // Grid lines cross the empty upper right quarter.
+    EXPECT_GT(countPixels(image, upperRight,
+                          [](QColor p) { return p.red() < 235 && p.red() == p.blue(); }),
+              50);
+}
+
+TEST_F(QtPlotsTest, LegendCodeOneSitsInTheUpperRightCorner) {
+    const Handle f = spectrumFigure(1);
+    settle();
+    const QRect box = axesWidget(f, model().gca())->plotBox();
+    const QImage image = picture(f);
+    image.save("/tmp/spectra1.png");
+    const int midX = box.center().x(), midY = box.center().y();
+    const QRect upperRight(midX + 1, box.top() + 2, box.right() - midX - 3, midY - box.top() - 2);
+    const QRect lowerRight(midX + 1, midY + 1, box.right() - midX - 3, box.bottom() - midY - 3);
+    EXPECT_GT(countPixels(image, upperRight, anyCurveColour), 20);
+    EXPECT_EQ(countPixels(image, lowerRight, anyCurveColour), 0);
+}
+
+TEST_F(QtPlotsTest, AProgressBarWithEraseModeNoneKeepsWhatItDrew) {
+    const Handle f = model().createFigure({{"Position", Value::row({101, 101, 360, 80})},
+                                           {"MenuBar", Value::text("none")},
+                                           {"HandleVisibility", Value::text("callback")}});
+    const Handle a = model().create(ObjectType::Axes, f,
+                                    {{"Position", Value::row({0.05, 0.3, 0.9, 0.4})},
+                                     {"XLim", Value::row({0, 100})},
+                                     {"YLim", Value::row({0, 1})},
+                                     {"Box", Value::text("on")},
+                                     {"XTick", Value()},
+                                     {"YTick", Value()}});
+    const Handle p = model().create(ObjectType::Patch, a,
+                                    {{"XData", Value::column({0, 0, 0, 0})},
+                                     {"YData", Value::column({0, 0, 1, 1})},
+                                     {"FaceColor", Value::row({1, 0, 0})},
+                                     {"EdgeColor", Value::row({1, 0, 0})},
+                                     {"EraseMode", Value::text("none")}});
+    settle();
+    const QRect box = axesWidget(f, a)->plotBox();
+    auto redInRow = [&](const QImage& image, double from, double to) {
+        const int y = box.center().y();
+        const int x0 = box.left() + static_cast<int>(from * box.width()) + 3;
+        const int x1 = box.left() + static_cast<int>(to * box.width()) - 3;
+        return countPixels(image, QRect(x0, y, x1 - x0 + 1, 1),
+                           [](QColor c) { return c == QColor(255, 0, 0); });
+    };
+
+    model().set(p, {{"XData", Value::column({0, 20, 20, 0})}});
+    // Until the program flushes, the screen may lag behind ...
+    hg().drawnow();
+    QImage image = window(f)->canvas()->grab().toImage();
+    const int width20 = redInRow(image, 0, 0.2);
+    EXPECT_GT(width20, 0.2 * box.width() - 8);
+    // ... and after a flush the bar has visibly grown.
+    model().set(p, {{"XData", Value::column({20, 40, 40, 20})}});
+    hg().drawnow();
+    image = window(f)->canvas()->grab().toImage();
+    image.save("/tmp/progress.png");
+    EXPECT_GT(redInRow(image, 0, 0.4), 0.4 * box.width() - 8);
+    EXPECT_EQ(redInRow(image, 0.4 + 0.02, 1.0), 0);
+    // The frame lies over the bar: a dark line along each edge of the box.
+    EXPECT_TRUE(lineAlong(image, QRect(box.left(), box.top() - 1, box.width(), 3)));
+    EXPECT_TRUE(lineAlong(image, QRect(box.left(), box.bottom() - 1, box.width(), 3)));
+    EXPECT_TRUE(lineAlong(image, QRect(box.left() - 1, box.top(), 3, box.height())));
+    EXPECT_TRUE(lineAlong(image, QRect(box.right() - 1, box.top(), 3, box.height())));
+    // Without ticks there are no tick labels around the bar.
+    EXPECT_EQ(countPixels(image, QRect(box.left(), box.bottom() + 3, box.width(), 10), isDark), 0);
+}
+
+TEST_F(QtPlotsTest, TheScreenCatchesUpOnlyWhenTheProgramFlushes) {
+    const Handle f = model().createFigure({{"MenuBar", Value::text("none")}});
+    const Handle a = model().create(ObjectType::Axes, f,
+                                    {{"XLim", Value::row({0, 1})}, {"YLim", Value::row({0, 1})}});
+    const Handle p = model().create(ObjectType::Patch, a,
+                                    {{"XData", Value::column({0, 0.5, 0.5, 0})},
+                                     {"YData", Value::column({0, 0, 1, 1})},
+                                     {"FaceColor", Value::row({0, 0, 1})}});
+    settle();
+    const QRect box = axesWidget(f, a)->plotBox();
+    const QRect rightHalf(box.center().x() + 8, box.top() + 8, box.width() / 2 - 16,
+                          box.height() - 16);
+    auto blue = [](QColor c) { return c == QColor(0, 0, 255); };
+    model().set(p, {{"XData", Value::column({0, 1, 1, 0})}});
+    EXPECT_EQ(countPixels(window(f)->canvas()->grab().toImage(), rightHalf, blue), 0);
+    hg().drawnow();
+    EXPECT_EQ(countPixels(window(f)->canvas()->grab().toImage(), rightHalf, blue),
+              rightHalf.width() * rightHalf.height());
+}
+
+TEST_F(QtPlotsTest, AnEmptyAxesDrawsItsFrameAndNothingElse) {
+    const Handle f = figure("Empty");
+    const Handle a = model().create(ObjectType::Axes, f, {});
+    model().set(a, {{"XScale", Value::text("log")}, {"YScale", Value::text("log")}});
+    settle();
+    const QRect box = axesWidget(f, a)->plotBox();
+    const QImage image = picture(f);
+    image.save("/tmp/empty.png");
+    EXPECT_TRUE(lineAlong(image, QRect(box.left(), box.bottom() - 1, box.width(), 3)));
+    EXPECT_TRUE(lineAlong(image, QRect(box.left() - 1, box.top(), 3, box.height())));
+    EXPECT_EQ(countPixels(image, box.adjusted(8, 8, -8, -8),
+                          [](QColor p) { return p != QColor(255, 255, 255); }),
+              0);
+}
+
+TEST_F(QtPlotsTest, NonPositiveValuesAreLeftOutOnLogScales) {
+    const Handle f = figure("Zeros");
+    model().create(ObjectType::Axes, f, {});
+    const auto lines =
+        model().plot(Value::row({0, -1, 0.1, 1, 10, 100}), Value::row({1, 2, 0, 1, 2, 3}), true);
+    ASSERT_EQ(lines.size(), 1u);
+    settle();
+    AxesWidget* w = axesWidget(f, model().gca());
+    const QRect box = w->plotBox();
+    // Automatic limits from the positive points only, in whole decades.
+    EXPECT_DOUBLE_EQ(w->xAxis->range().lower, 1);
+    EXPECT_DOUBLE_EQ(w->xAxis->range().upper, 100);
+    const QImage image = picture(f);
+    image.save("/tmp/zeros.png");
+    EXPECT_GT(countPixels(image, box, [](QColor p) { return isHue(p, 2); }), 50);
+    // Nothing shoots off outside the plot box.
+    QImage outside = image.copy();
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        for (int x = box.left(); x <= box.right(); ++x) outside.setPixelColor(x, y, Qt::white);
+    }
+    EXPECT_EQ(countPixels(outside, outside.rect(), [](QColor p) { return isHue(p, 2); }), 0);
+}
+
+TEST_F(QtPlotsTest, TextsTitlesAndLabelsAreDrawnWhereTheyBelong) {
+    const Handle f = figure("Texts");
+    const Handle a = model().create(ObjectType::Axes, f,
+                                    {{"XLim", Value::row({0, 1})}, {"YLim", Value::row({0, 1})}});
+    model().create(ObjectType::Text, a,
+                   {{"String", Value::text("Peak")},
+                    {"Position", Value::row({0.5, 0.5, 0})},
+                    {"Color", Value::row({1, 0, 0})},
+                    {"FontSize", Value::scalar(14)}});
+    setLabel(a, "Title", "Title text");
+    setLabel(a, "XLabel", "Period [s]");
+    setLabel(a, "YLabel", "Sa [g]");
+    settle();
+    const QRect box = axesWidget(f, a)->plotBox();
+    const QImage image = picture(f);
+    image.save("/tmp/texts.png");
+    const QPoint c = box.center();
+    EXPECT_GT(countPixels(image, QRect(c.x() - 2, c.y() - 20, 60, 40),
+                          [](QColor p) { return isHue(p, 0); }),
+              20);
+    // Title above the box, x label below the tick labels, y label left.
+    EXPECT_GT(countPixels(image, QRect(c.x() - 50, 0, 100, box.top() - 1), isDark), 30);
+    EXPECT_GT(countPixels(image, QRect(c.x() - 50, box.bottom() + 20, 100, 40), isDark), 30);
+    EXPECT_GT(countPixels(image, QRect(0, c.y() - 30, box.left() - 25, 60), isDark), 30);
+}
+
+TEST_F(QtPlotsTest, WheelZoomsDragPansDoubleClickRestoresHoverTells) {
+    const Handle f = spectrumFigure(1);
+    settle();
+    AxesWidget* w = axesWidget(f, model().gca());
+    const QCPRange before = w->xAxis->range();
+    const QPointF at = w->axisRect()->rect().center();
+    QWheelEvent wheel(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(w, &wheel);
+    const QCPRange zoomed = w->xAxis->range();
+    EXPECT_LT(zoomed.upper / zoomed.lower, before.upper / before.lower);
+
+    auto mouse = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    };
+    mouse(QEvent::MouseButtonPress, at, Qt::LeftButton);
+    mouse(QEvent::MouseMove, at + QPointF(40, 0), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, at + QPointF(40, 0), Qt::NoButton);
+    EXPECT_LT(w->xAxis->range().lower, zoomed.lower);
+
+    mouse(QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+    EXPECT_DOUBLE_EQ(w->xAxis->range().lower, before.lower);
+    EXPECT_DOUBLE_EQ(w->xAxis->range().upper, before.upper);
+
+    // Near the last point of the third curve: its legend row and numbers.
+    const double x = 0.01 * std::pow(10.0, 0.6);
+    const double y = 3 * 0.2 * std::sqrt(x / 0.01);
+    const QPointF near(w->xAxis->coordToPixel(x) + 2, w->yAxis->coordToPixel(y) - 1);
+    mouse(QEvent::MouseMove, near, Qt::NoButton);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().startsWith("10 %\n")) << QToolTip::text().toStdString();
+    EXPECT_TRUE(QToolTip::text().contains(QString("x = %1").arg(x, 0, 'g', 6)));
+    QToolTip::hideText();
+}
+
+}  // namespace
+}  // namespace velmora::qttest
