@@ -1,6 +1,7 @@
 #include "app/script_view.h"
 
 #include <cmath>
+#include <fstream>
 #include <sstream>
 
 #include "app/global_state.h"
@@ -42,6 +43,16 @@ std::vector<Handle> controlsOfStyle(const GraphicsModel& m, Handle fig, const st
         }
     }
     return out;
+}
+
+// The resident set size of this process, for soak runs.
+long residentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    }
+    return -1;
 }
 
 Handle newestFigureNamed(const GraphicsModel& m, const std::string& name) {
@@ -117,6 +128,12 @@ void ScriptView::execute(const std::string& line) {
         GlobalState::instance().byName(name) = std::move(v);
     } else if (word == "dump") {
         out_ << dumpSession().dump() << std::endl;
+    } else if (word == "stats") {
+        nlohmann::ordered_json j;
+        j["figures"] = m.figureCount();
+        j["objects"] = m.objectCount();
+        j["rss_kb"] = residentKilobytes();
+        out_ << j.dump() << std::endl;
     } else {
         throw Error("Unknown command \"" + word + "\".");
     }

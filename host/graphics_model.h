@@ -91,6 +91,8 @@ class GraphicsModel {
                                 const PropertyList& match) const;
     std::vector<Handle> figuresInCreationOrder() const;
     std::size_t figureCount() const { return figureOrder_.size(); }
+    // Every object, the root included.
+    std::size_t objectCount() const { return objects_.size(); }
 
     // --- plotting in the current axes
     std::vector<Handle> plot(const Value& x, const Value& y, bool logScales);
