@@ -84,8 +84,10 @@ TEST_F(QtScreensTest, Option1FromTheWelcomeWindowToTheResults) {
     option1->click();
 
     // Option 1: record 2 (list line 3), three ratios, scale factor 2.
+    // Window numbers are reused: the screen may carry the welcome window's.
     const Handle input = newestWindow();
-    ASSERT_NE(input, welcome);
+    ASSERT_EQ(model().get(input, "Name").toText(),
+              "VELMORA: OPTION 1 - A SINGLE EARTHQUAKE AND A SET OF DAMPING RATIOS");
     auto* list = widgetOf<QListWidget>(input, controlsOfStyle(input, "listbox").at(0));
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->count(), 22);
@@ -102,7 +104,6 @@ TEST_F(QtScreensTest, Option1FromTheWelcomeWindowToTheResults) {
 
     // The damping ratios screen shows three fields; new ratios typed in.
     const Handle ratios = newestWindow();
-    ASSERT_NE(ratios, input);
     const auto ratioFields = controlsOfStyle(ratios, "edit");
     ASSERT_EQ(ratioFields.size(), 3u);
     EXPECT_EQ(widgetOf<QLineEdit>(ratios, ratioFields[0])->text(), "0.02");
