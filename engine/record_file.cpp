@@ -1,5 +1,6 @@
 #include "engine/record_file.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -71,7 +72,17 @@ std::vector<double> loadRecordAcceleration(const std::string& fileName) {
                     " has fewer than 2 columns (time and acceleration).");
     }
     const auto first = m.data().begin() + static_cast<std::ptrdiff_t>(m.rows());
-    return std::vector<double>(first, first + static_cast<std::ptrdiff_t>(m.rows()));
+    std::vector<double> acceleration(first, first + static_cast<std::ptrdiff_t>(m.rows()));
+    // A NaN or infinite sample would turn every ordinate of the spectra into
+    // NaN without a word; such a record is refused like an unreadable one.
+    for (std::size_t k = 0; k < acceleration.size(); ++k) {
+        if (!std::isfinite(acceleration[k])) {
+            throw Error("The variable '" + name + "' in the " + what + " has a sample that is " +
+                        (std::isnan(acceleration[k]) ? "NaN" : "infinite") + " (row " +
+                        std::to_string(k + 1) + " of column 2).");
+        }
+    }
+    return acceleration;
 }
 
 }  // namespace velmora

@@ -14,8 +14,8 @@ std::string dataFolder();
 // Column 2 (ground acceleration, m/s^2) of the matrix named after the file
 // (the name with every ".mat" removed) in dataFolder()/fileName. Throws
 // Error naming the file and the reason when the file is missing, is not a
-// MAT-file, lacks that variable, or the variable is not a numeric matrix of
-// at least two columns.
+// MAT-file, lacks that variable, the variable is not a numeric matrix of at
+// least two columns, or an acceleration sample is not finite.
 std::vector<double> loadRecordAcceleration(const std::string& fileName);
 
 }  // namespace velmora

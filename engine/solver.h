@@ -55,7 +55,8 @@ struct SpectrumResult {
 };
 
 // Instruction sets the time stepping can use. Every one gives bitwise the
-// same result; Auto picks the widest the processor supports.
+// same result; Auto picks the widest the processor supports, and so does a
+// request for one the processor lacks.
 enum class SolverKernel { Auto, Generic, Avx2, Avx512 };
 bool solverKernelAvailable(SolverKernel kernel);
 

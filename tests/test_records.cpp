@@ -267,6 +267,8 @@ TEST(RecordLoading, ErrorsNameTheFileAndTheReason) {
     saveMatFile((tmp.path() / "Narrow.mat").string(), {{"Narrow", Value::column({1, 2, 3})}});
     saveMatFile((tmp.path() / "Words.mat").string(), {{"Words", Value::text("abc")}});
     saveMatFile((tmp.path() / "Nothing.mat").string(), {{"Nothing", Value::zeros(0, 0)}});
+    saveMatFile((tmp.path() / "Holed.mat").string(),
+                {{"Holed", Value::matrix(2, 2, {0.0, 0.02, 1.0, std::nan("")})}});
     saveMatFile((tmp.path() / "Fine.mat").string(),
                 {{"Fine", Value::matrix(2, 3, {0.0, 0.02, 5.0, 6.0, 7.0, 8.0})}});
 
@@ -274,9 +276,13 @@ TEST(RecordLoading, ErrorsNameTheFileAndTheReason) {
         const char* file;
         const char* reason;
     } cases[] = {
-        {"Missing.mat", "Cannot find"},  {"Text.mat", "MAT-file"},
-        {"Other.mat", "no variable"},    {"Narrow.mat", "fewer than 2 columns"},
-        {"Words.mat", "numeric matrix"}, {"Nothing.mat", "numeric matrix"},
+        {"Missing.mat", "Cannot find"},
+        {"Text.mat", "MAT-file"},
+        {"Other.mat", "no variable"},
+        {"Narrow.mat", "fewer than 2 columns"},
+        {"Words.mat", "numeric matrix"},
+        {"Nothing.mat", "numeric matrix"},
+        {"Holed.mat", "NaN"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
