@@ -16,8 +16,9 @@ bool parseNumber(std::string_view token, double& value) {
     if (token.empty()) return false;
     // Fortran's D exponent: copy the (short) token with D read as E.
     std::array<char, 64> buffer{};
-    const std::size_t d = token.find_first_of("dD");
-    if (d != std::string_view::npos) {
+    std::size_t d = 0;
+    while (d < token.size() && token[d] != 'd' && token[d] != 'D') ++d;
+    if (d < token.size()) {
         if (token.size() >= buffer.size()) return false;
         token.copy(buffer.data(), token.size());
         buffer[d] = 'e';
@@ -32,7 +33,8 @@ bool parseNumber(std::string_view token, double& value) {
         // exponent tell which.
         const bool negative = token.front() == '-';
         const std::size_t e = token.find_first_of("eE");
-        const bool tiny = e != std::string_view::npos && e + 1 < token.size() && token[e + 1] == '-';
+        const bool tiny =
+            e != std::string_view::npos && e + 1 < token.size() && token[e + 1] == '-';
         x = tiny ? 0.0 : std::numeric_limits<double>::infinity();
         if (negative) x = -x;
     } else if (ec != std::errc()) {

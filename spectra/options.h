@@ -18,9 +18,9 @@ struct Options {
     std::vector<std::size_t> records;  // catalogue numbers, in the order given
     std::vector<double> damping{0.05};
     double scale = 1.0;
-    std::vector<double> periods;  // empty: the program's periods
-    std::optional<double> dt;     // overrides the files' time step
-    std::string variable;         // MAT-file variable; empty: named after the file
+    std::vector<double> periods;         // empty: the program's periods
+    std::optional<double> dt;            // overrides the files' time step
+    std::string variable;                // MAT-file variable; empty: named after the file
     std::optional<AccelUnit> inputUnit;  // empty: each format's own unit
     AccelUnit outputUnit = AccelUnit::MetrePerS2;
     bool classic = false;

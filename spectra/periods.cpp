@@ -76,8 +76,8 @@ void addLog(std::string_view item, const std::vector<std::string_view>& f,
     const double span = std::log10(last) - lo;
     out.push_back(first);
     for (std::size_t k = 1; k + 1 < n; ++k) {
-        out.push_back(std::pow(10.0, lo + span * static_cast<double>(k) /
-                                              static_cast<double>(n - 1)));
+        out.push_back(
+            std::pow(10.0, lo + span * static_cast<double>(k) / static_cast<double>(n - 1)));
     }
     out.push_back(last);
 }
@@ -94,7 +94,8 @@ std::vector<double> parsePeriods(std::string_view text) {
     if (trim(text).empty()) throw std::invalid_argument("no periods given");
     std::vector<double> out;
     for (std::string_view item : split(text, ',')) {
-        if (item.empty()) throw std::invalid_argument("an empty item in \"" + std::string(text) + "\"");
+        if (item.empty())
+            throw std::invalid_argument("an empty item in \"" + std::string(text) + "\"");
         const std::vector<std::string_view> f = split(item, ':');
         if (f.size() == 1) {
             out.push_back(period(item, f[0], "the period"));

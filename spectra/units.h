@@ -32,11 +32,11 @@ void convertToMs2(AccelUnit unit, double* samples, std::size_t n);
 struct ResultUnits {
     AccelUnit unit = AccelUnit::MetrePerS2;
     std::string lengthName;    // "m" or "cm"
-    std::string velocityName;    // "m/s" or "cm/s"
-    std::string accelName;  // "m/s2", "cm/s2" or "g"
+    std::string velocityName;  // "m/s" or "cm/s"
+    std::string accelName;     // "m/s2", "cm/s2" or "g"
 
     double length(double metres) const;  // SD; SV and PSV likewise per second
-    double accel(double ms2) const;       // SA
+    double accel(double ms2) const;      // SA
 };
 
 ResultUnits resultUnits(AccelUnit outputUnit);

@@ -1,0 +1,19 @@
+// velmora-spectra: response spectra of many records from the command line.
+#include <unistd.h>
+
+#include <iostream>
+
+#include "spectra/batch.h"
+#include "spectra/options.h"
+#include "spectra/output_files.h"
+#include "spectra/plot.h"
+
+int main(int argc, char** argv) {
+    using namespace velmora::spectra;
+    const ParsedCommandLine parsed = parseCommandLine(argc, argv, std::cout, std::cerr);
+    if (!parsed.options) return parsed.exitStatus;
+    removeTemporaryFilesOnSignals();
+    std::ios::sync_with_stdio(false);
+    return runBatch(*parsed.options, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0,
+                    plotSpectra);
+}

@@ -1,0 +1,133 @@
+// velmora-spectra's command line: the periods grammar, help and version,
+// and every kind of bad option, which stops the program with status 2
+// before it writes anything.
+#include <cmath>
+
+#include "test_spectra_common.h"
+
+namespace velmora::spectra_test {
+namespace {
+
+// A short record every run here can use.
+class SpectraOptions : public ::testing::Test {
+  protected:
+    void SetUp() override { writeText(record_, twoColumns(noiseRecord(400, 21), 0.02)); }
+    std::vector<double> periodsOf(const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {record_, "-q"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const auto r = spectra(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return parseCsv(r.out).column("period_s");
+    }
+    ScratchFolder dir_;
+    std::string record_ = dir_ / "rec.txt";
+};
+
+TEST_F(SpectraOptions, PeriodsAsAList) {
+    EXPECT_EQ(periodsOf({"--periods", "0.1,0.2,0.5"}), (std::vector<double>{0.1, 0.2, 0.5}));
+    // Listed in any order and with repeats: ascending, once each.
+    EXPECT_EQ(periodsOf({"-p", "2, 0.5,2,1"}), (std::vector<double>{0.5, 1, 2}));
+}
+
+TEST_F(SpectraOptions, DefaultPeriodsAreTheProgramsAndARangeCanSpellThem) {
+    const auto byDefault = periodsOf({});
+    ASSERT_EQ(byDefault.size(), 160u);
+    for (std::size_t j = 0; j < 160; ++j) {
+        EXPECT_NEAR(byDefault[j], 0.1 + 0.05 * static_cast<double>(j), 1e-12) << j;
+    }
+    // start + k step, end included although (8.05 - 0.1) / 0.05 is not a
+    // whole number in binary.
+    EXPECT_TRUE(sameBits(periodsOf({"--periods", "0.1:0.05:8.05"}), byDefault));
+    EXPECT_EQ(periodsOf({"--periods", "1:0.5:3"}), (std::vector<double>{1, 1.5, 2, 2.5, 3}));
+    EXPECT_EQ(periodsOf({"--periods", "1:0.5:3.2"}), (std::vector<double>{1, 1.5, 2, 2.5, 3}));
+}
+
+TEST_F(SpectraOptions, PeriodsLogSpaced) {
+    const auto p = periodsOf({"--periods", "log:0.01:10:100"});
+    ASSERT_EQ(p.size(), 100u);
+    EXPECT_EQ(p.front(), 0.01);
+    EXPECT_EQ(p.back(), 10.0);
+    const double ratio = std::pow(10.0, 3.0 / 99.0);
+    for (std::size_t k = 1; k < p.size(); ++k) EXPECT_NEAR(p[k] / p[k - 1], ratio, 1e-12) << k;
+    // Whole decades are hit exactly.
+    EXPECT_EQ(p[33], 0.1);
+    EXPECT_EQ(p[66], 1.0);
+}
+
+TEST_F(SpectraOptions, PeriodItemsMix) {
+    const auto p = periodsOf({"--periods", "2,log:0.1:1:3,0.5:0.5:1"});
+    ASSERT_EQ(p.size(), 5u);
+    EXPECT_EQ(p[0], 0.1);
+    EXPECT_NEAR(p[1], std::sqrt(0.1), 1e-15);
+    EXPECT_EQ(p[2], 0.5);
+    EXPECT_EQ(p[3], 1.0);
+    EXPECT_EQ(p[4], 2.0);
+}
+
+void expectBadOption(const ProcessResult& r, const std::string& mention) {
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find(mention), std::string::npos) << "stderr: " << r.err;
+}
+
+TEST_F(SpectraOptions, BadPeriodsGrammarIsABadOption) {
+    for (const char* bad : {"", "abc", "0", "-1", "0.1:0:1", "1:0.1:0.5", "0.1:0.1", "1,,2",
+                            "1:2:3:4", "log:0.01:10", "log:0.01:10:1", "log:0.01:10:2.5",
+                            "log:10:1:5", "log:0:1:5", "0.1:1e-9:1000", "nan", "inf"}) {
+        SCOPED_TRACE(bad);
+        expectBadOption(spectra({record_, "--periods", bad}), "--periods");
+    }
+}
+
+TEST_F(SpectraOptions, BadValuesAreBadOptions) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--damping", "1.5"}, "--damping"},
+        {{"--damping", "-0.01"}, "--damping"},
+        {{"--damping", "0.05,x"}, "--damping"},
+        {{"--scale", "abc"}, "--scale"},
+        {{"--scale", "inf"}, "--scale"},
+        {{"--dt", "0"}, "--dt"},
+        {{"--dt", "-0.01"}, "--dt"},
+        {{"--units", "furlong/s2"}, "--units"},
+        {{"--input-units", "ft/s2"}, "--input-units"},
+        {{"--output-units", "mm"}, "--output-units"},
+        {{"--record", "0"}, "--record"},
+        {{"--record", "22"}, "--record"},
+        {{"--record", "1.5"}, "--record"},
+        {{"--jobs", "0"}, "--jobs"},
+        {{"--format", "xml"}, "--format"},
+        {{"--plot", "figure.gif"}, "--plot"},
+        {{"--frobnicate"}, "frobnicate"},
+        {{"--classic", "--periods", "1"}, "--classic"},
+        {{"--classic", "--dt", "0.01"}, "--classic"},
+        {{"--units", "g", "--input-units", "g"}, "--units"},
+        {{"-o", "x.csv", "--out", "folder"}, "--out"},
+    };
+    for (const auto& [extra, mention] : cases) {
+        std::vector<std::string> args = {record_};
+        args.insert(args.end(), extra.begin(), extra.end());
+        SCOPED_TRACE(args[1]);
+        expectBadOption(spectra(args), mention);
+    }
+    expectBadOption(spectra({"--damping", "0.05"}), "no records");
+    // Nothing was written for the options that name output files.
+    EXPECT_EQ(dir_.fileNames(), (std::vector<std::string>{"rec.txt"}));
+}
+
+TEST(SpectraCommandLine, HelpShowsOptionsAndExamples) {
+    const auto r = spectra({"--help"});
+    EXPECT_EQ(r.status, 0);
+    for (const char* text : {"--damping", "--periods", "log:0.01:10:100", "--classic", "--plot",
+                             "--out", "--jobs", "Examples:", "Exit status"}) {
+        EXPECT_NE(r.out.find(text), std::string::npos) << text;
+    }
+}
+
+TEST(SpectraCommandLine, VersionNamesTheProgram) {
+    const auto r = spectra({"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.rfind("velmora-spectra ", 0), 0u) << r.out;
+}
+
+}  // namespace
+}  // namespace velmora::spectra_test

@@ -1,0 +1,248 @@
+// velmora-spectra's numbers: against the closed-form response to a constant
+// acceleration at a time step other than the program's, in every unit,
+// bitwise against the program itself with --classic, and the same whether
+// the records are computed in parallel or one at a time.
+#include <cmath>
+#include <numbers>
+
+#include "host/matfile.h"
+#include "test_spectra_common.h"
+
+namespace velmora::spectra_test {
+namespace {
+
+using velmora::testing::global;
+using velmora::testing::numbers;
+using velmora::testing::runScript;
+
+constexpr double kG = 9.80665;
+
+// Peak relative displacement of an oscillator at rest hit by a constant
+// ground acceleration a0 from t = 0:
+// u(t) = -(a0/w^2) (1 - e^{-z w t} (cos wd t + z/sqrt(1-z^2) sin wd t)),
+// largest at t = pi / wd: (a0/w^2) (1 + e^{-z pi / sqrt(1 - z^2)}).
+double stepPeak(double a0, double w, double z) {
+    return a0 / (w * w) * (1.0 + std::exp(-z * std::numbers::pi / std::sqrt(1.0 - z * z)));
+}
+
+TEST(SpectraResults, ConstantAccelerationMatchesTheClosedFormAtAFineTimeStep) {
+    // 0.3 g for 20 s at dt = 0.005 s. The periods put the displacement peak
+    // (t = Td / 2) and, undamped, the velocity peak (t = T / 4) on a sample.
+    constexpr double dt = 0.005, a0g = 0.3, a0 = a0g * kG;
+    ScratchFolder dir;
+    writeText(dir / "step.txt",
+              "time acceleration\n" + twoColumns(std::vector<double>(4001, a0g), dt));
+
+    for (const double z : {0.0, 0.05, 0.2}) {
+        SCOPED_TRACE(z);
+        std::vector<double> periods;
+        std::string list;
+        for (const int m : {12, 40, 100, 400}) {
+            // Td / 2 = m dt, so T = 2 m dt sqrt(1 - z^2); undamped also T / 4
+            // = m / 2 dt with m even.
+            periods.push_back(2.0 * m * dt * std::sqrt(1.0 - z * z));
+            list += (list.empty() ? "" : ",") + full(periods.back());
+        }
+        const auto r = spectra({dir / "step.txt", "--input-units", "g", "--damping", full(z),
+                                "--periods", list, "--output-units", "g", "-q"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const Csv csv = parseCsv(r.out);
+        const std::string prefix = "step z=" + shortest(z);
+        const auto sd = csv.column(prefix + " SD[m]");
+        const auto sv = csv.column(prefix + " SV[m/s]");
+        const auto psv = csv.column(prefix + " PSV[m/s]");
+        const auto sa = csv.column(prefix + " SA[g]");
+        ASSERT_EQ(sd.size(), periods.size());
+        for (std::size_t j = 0; j < periods.size(); ++j) {
+            SCOPED_TRACE(periods[j]);
+            const double w = 2.0 * std::numbers::pi / periods[j];
+            const double wd = w * std::sqrt(1.0 - z * z);
+            const double peak = stepPeak(a0, w, z);
+            EXPECT_NEAR(sd[j], peak, 1e-9 * peak);
+            EXPECT_NEAR(psv[j], peak * wd, 1e-9 * peak * wd);
+            EXPECT_NEAR(sa[j], peak * w * w / kG, 1e-9 * peak * w * w / kG);
+            // Undamped, the velocity a0/w sin(w t) peaks at a0 / w.
+            if (z == 0) {
+                EXPECT_NEAR(sv[j], a0 / w, 1e-9 * a0 / w);
+            }
+        }
+    }
+}
+
+TEST(SpectraResults, UnitsOfInputAndOutput) {
+    ScratchFolder dir;
+    const std::vector<double> ms2 = noiseRecord(600, 13);
+    std::vector<double> cms2, g;
+    for (double x : ms2) cms2.push_back(x * 100.0);
+    for (double x : ms2) g.push_back(x / kG);
+    writeText(dir / "a.txt", twoColumns(ms2, 0.01));
+    writeText(dir / "b.txt", twoColumns(cms2, 0.01));
+    writeText(dir / "c.txt", twoColumns(g, 0.01));
+    const auto base = spectra({dir / "a.txt", "-q", "-p", "0.2,1,3"});
+    const auto fromCm = spectra({dir / "b.txt", "-q", "-p", "0.2,1,3", "--input-units", "cm/s2"});
+    const auto fromG = spectra({dir / "c.txt", "-q", "-p", "0.2,1,3", "--input-units", "g"});
+    const auto toCm = spectra({dir / "a.txt", "-q", "-p", "0.2,1,3", "--output-units", "cm/s2"});
+    const auto toG = spectra({dir / "a.txt", "-q", "-p", "0.2,1,3", "--output-units", "g"});
+    const auto both = spectra({dir / "b.txt", "-q", "-p", "0.2,1,3", "--units", "cm/s2"});
+    for (const auto* r : {&base, &fromCm, &fromG, &toCm, &toG, &both})
+        ASSERT_EQ(r->status, 0) << r->err;
+
+    const Csv m = parseCsv(base.out);
+    EXPECT_EQ(m.header[1], "a z=0.05 SD[m]");
+    EXPECT_EQ(m.header[2], "a z=0.05 SV[m/s]");
+    EXPECT_EQ(m.header[3], "a z=0.05 PSV[m/s]");
+    EXPECT_EQ(m.header[4], "a z=0.05 SA[m/s2]");
+    const Csv cm = parseCsv(toCm.out);
+    EXPECT_EQ(cm.header[1], "a z=0.05 SD[cm]");
+    EXPECT_EQ(cm.header[2], "a z=0.05 SV[cm/s]");
+    EXPECT_EQ(cm.header[4], "a z=0.05 SA[cm/s2]");
+    const Csv gg = parseCsv(toG.out);
+    EXPECT_EQ(gg.header[1], "a z=0.05 SD[m]");
+    EXPECT_EQ(gg.header[4], "a z=0.05 SA[g]");
+    const Csv inCm = parseCsv(fromCm.out), inG = parseCsv(fromG.out), cmCm = parseCsv(both.out);
+    for (std::size_t j = 0; j < 3; ++j) {
+        for (std::size_t c = 1; c <= 4; ++c) {
+            const double x = m.rows[j][c];
+            EXPECT_NEAR(inCm.rows[j][c], x, 1e-12 * x);
+            EXPECT_NEAR(inG.rows[j][c], x, 1e-12 * x);
+            EXPECT_NEAR(cm.rows[j][c], 100 * x, 1e-12 * 100 * x);
+            EXPECT_NEAR(cmCm.rows[j][c], 100 * x, 1e-12 * 100 * x);
+        }
+        EXPECT_EQ(gg.rows[j][1], m.rows[j][1]);
+        EXPECT_NEAR(gg.rows[j][4], m.rows[j][4] / kG, 1e-15 * m.rows[j][4]);
+    }
+}
+
+// The program's Option 1 run of one catalogue record: its SD, SV, PSV and
+// SA rows, one per damping ratio.
+std::vector<std::vector<std::vector<double>>> programSpectra(int record, const std::string& scale,
+                                                             const std::string& damping,
+                                                             int count) {
+    const auto r = runScript("set option 1\nset RECORD " + std::to_string(record) +
+                             "\nset SCALE1 " + scale + "\nset numdamp " + std::to_string(count) +
+                             "\nset damp [" + damping + "]\neval velmora_gui06(0)\ndump\n");
+    EXPECT_TRUE(r.errors.empty()) << r.out;
+    const auto& dump = r.lastDump();
+    std::vector<std::vector<std::vector<double>>> out;
+    for (const char* name : {"SD", "SV", "PSV", "SA"}) out.push_back(numbers(global(dump, name)));
+    return out;
+}
+
+void expectClassicEqualsProgram(const std::vector<std::string>& input, int record,
+                                const std::string& scale) {
+    const auto program = programSpectra(record, scale, "0 0.02 0.05 1", 4);
+    std::vector<std::string> args = input;
+    for (const char* a :
+         {"--classic", "--damping", "0,0.02,0.05,1", "--format", "json", "-q", "--scale"}) {
+        args.push_back(a);
+    }
+    args.push_back(scale);
+    const auto r = spectra(args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const json doc = json::parse(r.out);
+    ASSERT_EQ(doc["records"].size(), 1u);
+    const json& damping = doc["records"][0]["damping"];
+    ASSERT_EQ(damping.size(), 4u);
+    const char* keys[] = {"sd", "sv", "psv", "sa"};
+    for (std::size_t o = 0; o < 4; ++o) {
+        ASSERT_EQ(program[o].size(), 4u);
+        for (std::size_t i = 0; i < 4; ++i) {
+            const auto mine = damping[i][keys[o]].get<std::vector<double>>();
+            EXPECT_TRUE(sameBits(mine, program[o][i]))
+                << keys[o] << " damping " << i << ": " << full(mine.at(0)) << " vs "
+                << full(program[o][i].at(0));
+        }
+    }
+}
+
+TEST(SpectraResults, ClassicIsBitwiseTheProgramForACatalogueRecord) {
+    expectClassicEqualsProgram({"--record", "5"}, 5, "1");
+}
+
+TEST(SpectraResults, ClassicIsBitwiseTheProgramForAShortRecordScaled) {
+    // Park040 has fewer samples than the program's 1500 steps.
+    expectClassicEqualsProgram({"--record", "12"}, 12, "1.7");
+}
+
+TEST(SpectraResults, ClassicUsesTheProgramsStepWhateverTheFileSays) {
+    // Record 5's samples in a text file whose time column says 0.01 s.
+    const std::string data = std::string(VELMORA_BUILD_DIR) + "/data/Nridge1.mat";
+    const Value m = mlfLoadStruct(data).at("Nridge1");
+    ASSERT_GE(m.cols(), 2u);
+    const std::vector<double> a(m.data().begin() + static_cast<std::ptrdiff_t>(m.rows()),
+                                m.data().begin() + 2 * static_cast<std::ptrdiff_t>(m.rows()));
+    ScratchFolder dir;
+    writeText(dir / "copy.txt", twoColumns(a, 0.01));
+    expectClassicEqualsProgram({dir / "copy.txt"}, 5, "1");
+}
+
+TEST(SpectraResults, JsonHoldsTheCsvNumbersExactlyWithTheSettings) {
+    ScratchFolder dir;
+    writeText(dir / "r.txt", twoColumns(noiseRecord(500, 17), 0.01));
+    const auto csv = spectra({dir / "r.txt", "-q", "-d", "0.02,0.1"});
+    const auto js = spectra({dir / "r.txt", "-q", "-d", "0.02,0.1", "-f", "json"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    ASSERT_EQ(js.status, 0) << js.err;
+    const Csv table = parseCsv(csv.out);
+    const json doc = json::parse(js.out);
+    EXPECT_EQ(doc["settings"]["damping"], json::parse("[0.02, 0.1]"));
+    EXPECT_EQ(doc["settings"]["classic"], false);
+    EXPECT_EQ(doc["settings"]["output_units"]["sa"], "m/s2");
+    EXPECT_EQ(doc["records"][0]["name"], "r");
+    EXPECT_EQ(doc["records"][0]["samples"], 500);
+    const auto& d = doc["records"][0]["damping"];
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[1]["zeta"], 0.1);
+    EXPECT_TRUE(sameBits(d[0]["period"].get<std::vector<double>>(), table.column("period_s")));
+    EXPECT_TRUE(sameBits(d[1]["sa"].get<std::vector<double>>(), table.column("r z=0.1 SA[m/s2]")));
+    EXPECT_TRUE(sameBits(d[0]["sv"].get<std::vector<double>>(), table.column("r z=0.02 SV[m/s]")));
+}
+
+TEST(SpectraResults, ParallelRunsGiveExactlyTheSingleThreadedOutput) {
+    ScratchFolder dir;
+    fs::create_directories(dir.path() / "in");
+    // Records of very different lengths, so they finish out of order.
+    for (int k = 0; k < 12; ++k) {
+        const std::size_t n = k % 3 == 0 ? 6000 : 200 + 37 * static_cast<std::size_t>(k);
+        writeText(dir / ("in/r" + std::to_string(k) + ".txt"),
+                  twoColumns(noiseRecord(n, 100 + static_cast<std::uint64_t>(k)), 0.01));
+    }
+    for (const char* format : {"csv", "json"}) {
+        const auto one = spectra({dir / "in", "-q", "-f", format, "--jobs", "1"});
+        const auto all = spectra({dir / "in", "-q", "-f", format});
+        const auto five = spectra({dir / "in", "-q", "-f", format, "--jobs", "5"});
+        ASSERT_EQ(one.status, 0) << one.err;
+        ASSERT_EQ(all.status, 0) << all.err;
+        ASSERT_EQ(five.status, 0) << five.err;
+        EXPECT_EQ(all.out, one.out) << format;
+        EXPECT_EQ(five.out, one.out) << format;
+    }
+    // One file per record: the same content as a run of that record alone.
+    const auto out = spectra({dir / "in", "-q", "--out", dir / "out", "--jobs", "4"});
+    ASSERT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(out.out, "");
+    for (int k = 0; k < 12; ++k) {
+        const std::string name = "r" + std::to_string(k);
+        const auto alone = spectra({dir / ("in/" + name + ".txt"), "-q"});
+        EXPECT_EQ(readText(dir / ("out/" + name + ".csv")), alone.out) << name;
+    }
+    const auto json = spectra({dir / "in", "-q", "--out", dir / "js", "-f", "json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json::parse(readText(dir / "js/r4.json"))["records"][0]["name"], "r4");
+}
+
+TEST(SpectraResults, SummaryLineCountsRecordsAndFailures) {
+    ScratchFolder dir;
+    writeText(dir / "ok.txt", twoColumns(noiseRecord(100, 1), 0.01));
+    const auto r = spectra({dir / "ok.txt", dir / "missing.txt", "--record", "2"});
+    EXPECT_EQ(r.status, 1);
+    const std::string last = r.err.substr(r.err.rfind("3 records"));
+    EXPECT_EQ(last.rfind("3 records, 1 failed, ", 0), 0u) << r.err;
+    EXPECT_EQ(last.back(), '\n');
+    EXPECT_NE(last.find(" s\n"), std::string::npos) << last;
+    // Standard error is no terminal here: no progress bar.
+    EXPECT_EQ(r.err.find('\r'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::spectra_test
