@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "engine/record_file.h"
+#include "host/graphics_model.h"
 #include "host/matfile.h"
 
 namespace velmora {
@@ -24,10 +25,7 @@ Value builtinLayoutValue(const std::string& name) {
         }
         return Value::matrix(64, 3, m);
     }
-    if (name == "mat1") {
-        return Value::matrix(7, 3, {0,    0, 1,    0, 0.75, 0.75, 0.25, 0,    0.5, 0,   0,
-                                    0.75, 0, 0.25, 1, 0,    0,    0.75, 0.75, 0,   0.25});
-    }
+    if (name == "mat1") return defaultColorOrder();
     if (name == "mat2") return Value::matrix(4, 3, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1});
     if (name == "mat3") return Value::matrix(4, 2, {0, 0, 0, 0, 0, 0, 1, 1});
     return Value();

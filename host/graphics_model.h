@@ -21,6 +21,9 @@ enum class ObjectType { Root, Figure, Uicontrol, Axes, Text, Line, Patch, Legend
 
 const char* typeName(ObjectType type);
 
+// The axes' default colour order: one [red green blue] row per curve colour.
+Value defaultColorOrder();
+
 struct Property {
     std::string name;  // canonical capitalisation
     Value value;

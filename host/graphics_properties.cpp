@@ -22,12 +22,6 @@ Value rgb(double r, double g, double b) {
     return Value::row({r, g, b});
 }
 
-Value defaultColorOrder() {
-    // Seven distinct colours, cycled for more curves.
-    return Value::matrix(7, 3, {0,    0, 1,    0, 0.75, 0.75, 0.25, 0,    0.5, 0,   0,
-                                0.75, 0, 0.25, 1, 0,    0,    0.75, 0.75, 0,   0.25});
-}
-
 using Table = std::map<std::string, Value>;  // canonical name -> default
 
 const Table& commonDefaults() {
@@ -203,6 +197,18 @@ const Table* findTableEntry(ObjectType type, const std::string& lowerName, std::
 }
 
 }  // namespace
+
+Value defaultColorOrder() {
+    // Seven distinct colours, one row each (blue, green, red, cyan, magenta,
+    // olive, dark grey), cycled for more curves. Given column by column.
+    const std::vector<double> red = {0, 0, 1, 0, 0.75, 0.75, 0.25};
+    const std::vector<double> green = {0, 0.5, 0, 0.75, 0, 0.75, 0.25};
+    const std::vector<double> blue = {1, 0, 0, 0.75, 0.75, 0, 0.25};
+    std::vector<double> columns = red;
+    columns.insert(columns.end(), green.begin(), green.end());
+    columns.insert(columns.end(), blue.begin(), blue.end());
+    return Value::matrix(7, 3, columns);
+}
 
 const char* typeName(ObjectType type) {
     switch (type) {

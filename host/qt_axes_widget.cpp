@@ -96,6 +96,7 @@ class DecadeTicker : public QCPAxisTicker {
             if (t >= r.lower * (1 - 1e-9) && t <= r.upper * (1 + 1e-9)) ++inside;
         }
         QVector<double> ticks;
+        stride_ = 1;
         fine_ = inside < 2;
         if (fine_) {
             for (int k = lo - 1; k <= hi; ++k) {
@@ -113,7 +114,8 @@ class DecadeTicker : public QCPAxisTicker {
     int getSubTickCount(double) override { return 1; }
     QVector<double> createSubTickVector(int, const QVector<double>& ticks) override {
         QVector<double> sub;
-        if (ticks.isEmpty()) return sub;
+        // Beyond a few decades a step, minor ticks would only blacken the axis.
+        if (ticks.isEmpty() || stride_ > 4) return sub;
         const int lo = static_cast<int>(std::floor(std::log10(ticks.first()) + 1e-9));
         const int hi = static_cast<int>(std::ceil(std::log10(ticks.last()) - 1e-9));
         for (int k = lo; k <= hi; ++k) {
@@ -333,6 +335,17 @@ void AxesWidget::addText(Handle t) {
 }
 
 QCPRange AxesWidget::range(char letter, const Bounds& b) const {
+    // The plot library refuses extreme ranges; keep within what it draws.
+    const bool log = letter == 'X' ? xlog_ : ylog_;
+    QCPRange r = requestedRange(letter, b);
+    const double far = 1e150;
+    r.lower = std::clamp(r.lower, log ? 1 / far : -far, far);
+    r.upper = std::clamp(r.upper, log ? 1 / far : -far, far);
+    if (!QCPRange::validRange(r)) r = log ? QCPRange(1, 10) : QCPRange(0, 1);
+    return r;
+}
+
+QCPRange AxesWidget::requestedRange(char letter, const Bounds& b) const {
     const std::string L(1, letter);
     const bool log = letter == 'X' ? xlog_ : ylog_;
     const QCPRange automatic = autoRange(b.lo, b.hi, b.lo > b.hi, log);

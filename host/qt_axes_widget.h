@@ -7,6 +7,7 @@
 #include <qcustomplot.h>
 #include <QPolygonF>
 #include <QVector>
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -60,6 +61,7 @@ class AxesWidget : public QCustomPlot {
     void addText(Handle text);
     void configureAxis(QCPAxis* axis, QCPAxis* mirror, char letter, const QCPRange& range);
     QCPRange range(char letter, const Bounds& b) const;
+    QCPRange requestedRange(char letter, const Bounds& b) const;
     void buildLegend(Handle legendHandle);
     void place(Handle titleHandle, Handle legendHandle);
     bool usable(double x, bool log) const { return std::isfinite(x) && (!log || x > 0); }

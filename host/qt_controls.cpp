@@ -75,6 +75,10 @@ void ControlView::build() {
     } else if (style_ == "listbox") {
         auto* list = new QListWidget(canvas_);
         list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        // Lines too long for the box are cut, as in the program's list boxes
+        // everywhere; a sideways scroll bar would only hide a line.
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        list->setTextElideMode(Qt::ElideNone);
         list->setUniformItemSizes(true);
         connect(list, &QListWidget::itemSelectionChanged, this, [this, list]() {
             if (applying_ || disposed_) return;

@@ -49,6 +49,8 @@ void withFigure(GraphicsModel& m, Handle fig, F&& f) {
 }
 
 void paintFigure(QCPPainter& p, FigureWindow& w) {
+    // Hairlines would stay one device pixel thin at 300 dpi.
+    p.setMode(QCPPainter::pmNonCosmetic);
     QWidget* canvas = w.canvas();
     p.fillRect(QRect(QPoint(0, 0), canvas->size()), canvas->palette().color(QPalette::Window));
     // Children in stacking order: the later, the higher.

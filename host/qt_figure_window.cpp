@@ -269,7 +269,10 @@ void FigureWindow::syncNow() {
     }
     if (pendingShow_) {
         pendingShow_ = false;
-        if (keyword(prop(model_, h_, "Visible")) != "off") show();
+        if (keyword(prop(model_, h_, "Visible")) != "off") {
+            if (events_.shown) events_.shown(h_);
+            show();
+        }
     }
 }
 

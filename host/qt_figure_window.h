@@ -22,6 +22,7 @@ class FigureWindow : public QWidget {
     struct Events {
         std::function<void(Handle)> closeRequested;  // the frame's close box, or File > Close
         std::function<void(Handle)> activated;       // the window system made it active
+        std::function<void(Handle)> shown;           // the program's window came up
     };
 
     // An interactive window is a live view of the model; a passive one is

@@ -80,10 +80,11 @@ class QtView : public HostView {
     std::vector<QPointer<QMessageBox>> messages_;
     QPointer<QEventLoop> loop_;
     bool quit_ = false;
-    // A window the program raised reports its activation later; until it
-    // does (or a moment passed) other activations are stale, not the user's.
-    Handle expected_ = 0;
-    QElapsedTimer expectedSince_;
+    // A window the program showed or raised reports its activation a little
+    // later; that report is the program's doing, not the user's, and must
+    // not undo a figure the program made current since.
+    std::map<Handle, qint64> programActivated_;
+    QElapsedTimer clock_;
 };
 
 bool ClickWatcher::eventFilter(QObject* watched, QEvent* event) {
@@ -184,10 +185,10 @@ void QtView::objectCreated(const GraphicsObject& o) {
     switch (o.type) {
         case ObjectType::Figure: {
             auto* w = new FigureWindow(m, o.handle, true);
-            w->setEvents(
-                {[this](Handle h) { closeRequested(h); }, [this](Handle h) { activated(h); }});
+            w->setEvents({[this](Handle h) { closeRequested(h); },
+                          [this](Handle h) { activated(h); },
+                          [this](Handle h) { expectActivation(h); }});
             windows_[o.handle] = w;
-            expectActivation(o.handle);
             break;
         }
         case ObjectType::Uicontrol:
@@ -257,7 +258,7 @@ void QtView::objectDeleting(const GraphicsObject& o) {
                 it->second->dispose();
             }
             windows_.erase(it);
-            if (expected_ == o.handle) expected_ = 0;
+            programActivated_.erase(o.handle);
             // Once the model has let go of the figure, see whether any is left.
             QTimer::singleShot(0, context(), [this]() { checkDone(); });
             break;
@@ -285,8 +286,8 @@ void QtView::objectDeleting(const GraphicsObject& o) {
 }
 
 void QtView::expectActivation(Handle fig) {
-    expected_ = fig;
-    expectedSince_.start();
+    if (!clock_.isValid()) clock_.start();
+    programActivated_[fig] = clock_.elapsed();
 }
 
 void QtView::figureRaised(Handle fig) {
@@ -302,17 +303,17 @@ void QtView::figureRaised(Handle fig) {
 void QtView::activated(Handle fig) {
     GraphicsModel& m = hg();
     if (!m.isHandle(fig)) return;
-    if (expected_ != 0 && expectedSince_.elapsed() < 1000) {
-        if (expected_ == fig) expected_ = 0;
-        return;  // the program's own raise, or a stale one before it
+    auto it = programActivated_.find(fig);
+    if (it != programActivated_.end()) {
+        const bool recent = clock_.elapsed() - it->second < 1000;
+        programActivated_.erase(it);
+        if (recent) return;
     }
-    expected_ = 0;
     if (m.topFigure() != fig) m.makeCurrent(fig);
 }
 
 void QtView::userClicked(Handle fig) {
     GraphicsModel& m = hg();
-    expected_ = 0;
     if (m.isHandle(fig) && m.topFigure() != fig) m.makeCurrent(fig);
 }
 

@@ -1,5 +1,6 @@
 // Option 2 input screen: a set of records and one damping ratio.
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "app/functions.h"
@@ -53,9 +54,12 @@ void velmora_gui03set() {
     std::vector<double> positions = selected.isDouble() ? selected.data() : std::vector<double>{};
     std::sort(positions.begin(), positions.end());
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    // Only whole positions of record lines count; a real list box gives no
+    // other, and anything else must not turn into a record number.
+    const double lines = static_cast<double>(gv(G::EQ_string).numel());
     std::vector<double> records;
     for (double p : positions) {
-        if (p != 1) records.push_back(p - 1);
+        if (p >= 2 && p <= lines && std::floor(p) == p) records.push_back(p - 1);
     }
 
     // Too many records is reported, yet the long choice is stored.

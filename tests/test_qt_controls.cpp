@@ -148,7 +148,6 @@ TEST_F(QtControlsTest, ControlsOfEachStyleSitAtTheirPositionsInTheirColoursAndFo
     EXPECT_GT(countPixels(image, frameW->geometry().adjusted(0, 0, 0, -99),
                           [](QColor p) { return p.red() < 200; }),
               150);
-    image.save("/tmp/controls.png");
 }
 
 TEST_F(QtControlsTest, PushingAButtonRunsItsCallbackInItsWindow) {

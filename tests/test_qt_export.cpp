@@ -46,7 +46,7 @@ class QtExportTest : public QtViewTest {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    QTemporaryDir dir_{"/tmp/velmora-export-XXXXXX"};
+    QTemporaryDir dir_;
     std::vector<double> x1_, ys_, x2_;
 };
 
@@ -66,7 +66,6 @@ TEST_F(QtExportTest, ImagesAreWrittenInTheFormatTheirNameAsksFor) {
     EXPECT_TRUE(svgText.startsWith("<?xml") || svgText.startsWith("<svg"));
     EXPECT_TRUE(svgText.contains("<svg"));
     EXPECT_TRUE(read(pdf).startsWith("%PDF"));
-    dir_.setAutoRemove(false);
 
     // A report resolution: 300 dots per inch of the figure's screen size.
     const QImage image(png);

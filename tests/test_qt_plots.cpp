@@ -87,7 +87,6 @@ TEST_F(QtPlotsTest, LogLogSpectraWithTheLegendInTheLowerRightCorner) {
     EXPECT_EQ(w->yAxis->scaleType(), QCPAxis::stLogarithmic);
 
     const QImage image = picture(f);
-    image.save("/tmp/spectra4.png");
     // All three curve colours are drawn.
     for (int c = 0; c < 3; ++c) {
         EXPECT_GT(countPixels(image, box, [c](QColor p) { return isHue(p, c, c == 1 ? 80 : 90); }),
@@ -110,7 +109,6 @@ TEST_F(QtPlotsTest, LegendCodeOneSitsInTheUpperRightCorner) {
     settle();
     const QRect box = axesWidget(f, model().gca())->plotBox();
     const QImage image = picture(f);
-    image.save("/tmp/spectra1.png");
     const int midX = box.center().x(), midY = box.center().y();
     const QRect upperRight(midX + 1, box.top() + 2, box.right() - midX - 3, midY - box.top() - 2);
     const QRect lowerRight(midX + 1, midY + 1, box.right() - midX - 3, box.bottom() - midY - 3);
@@ -155,7 +153,6 @@ TEST_F(QtPlotsTest, AProgressBarWithEraseModeNoneKeepsWhatItDrew) {
     model().set(p, {{"XData", Value::column({20, 40, 40, 20})}});
     hg().drawnow();
     image = window(f)->canvas()->grab().toImage();
-    image.save("/tmp/progress.png");
     EXPECT_GT(redInRow(image, 0, 0.4), 0.4 * box.width() - 8);
     EXPECT_EQ(redInRow(image, 0.4 + 0.02, 1.0), 0);
     // The frame lies over the bar: a dark line along each edge of the box.
@@ -194,7 +191,6 @@ TEST_F(QtPlotsTest, AnEmptyAxesDrawsItsFrameAndNothingElse) {
     settle();
     const QRect box = axesWidget(f, a)->plotBox();
     const QImage image = picture(f);
-    image.save("/tmp/empty.png");
     EXPECT_TRUE(lineAlong(image, QRect(box.left(), box.bottom() - 1, box.width(), 3)));
     EXPECT_TRUE(lineAlong(image, QRect(box.left() - 1, box.top(), 3, box.height())));
     EXPECT_EQ(countPixels(image, box.adjusted(8, 8, -8, -8),
@@ -215,7 +211,6 @@ TEST_F(QtPlotsTest, NonPositiveValuesAreLeftOutOnLogScales) {
     EXPECT_DOUBLE_EQ(w->xAxis->range().lower, 1);
     EXPECT_DOUBLE_EQ(w->xAxis->range().upper, 100);
     const QImage image = picture(f);
-    image.save("/tmp/zeros.png");
     EXPECT_GT(countPixels(image, box, [](QColor p) { return isHue(p, 2); }), 50);
     // Nothing shoots off outside the plot box.
     QImage outside = image.copy();
@@ -240,7 +235,6 @@ TEST_F(QtPlotsTest, TextsTitlesAndLabelsAreDrawnWhereTheyBelong) {
     settle();
     const QRect box = axesWidget(f, a)->plotBox();
     const QImage image = picture(f);
-    image.save("/tmp/texts.png");
     const QPoint c = box.center();
     EXPECT_GT(countPixels(image, QRect(c.x() - 2, c.y() - 20, 60, 40),
                           [](QColor p) { return isHue(p, 0); }),
