@@ -42,7 +42,13 @@ QFont fontFor(const std::string& name, double sizePoints, const std::string& wei
     QFont f;
     f.setFamilies(familiesFor(name, hint));
     f.setStyleHint(hint);
-    f.setPointSizeF(sizePoints > 0 ? sizePoints : 10);
+    double size = sizePoints > 0 ? sizePoints : 10;
+    // The layouts were drawn for the narrow Fixedsys bitmap face (about 0.55 em
+    // a character); DejaVu Sans Mono is 0.6 em, so it runs a tenth smaller to
+    // keep list columns and record labels inside their boxes.
+    const std::string n = keyword(Value::text(name));
+    if (n == "fixedsys") size *= 0.9;
+    f.setPointSizeF(size);
     const std::string w = keyword(Value::text(weight));
     if (w == "bold") {
         f.setWeight(QFont::Bold);
