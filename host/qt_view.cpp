@@ -52,6 +52,7 @@ class QtView : public HostView {
 
     void objectCreated(const GraphicsObject& o) override;
     void propertyChanged(const GraphicsObject& o, const std::string& name) override;
+    void drawnContentChanged(const GraphicsObject& o, GraphicsModel& m);
     void objectDeleting(const GraphicsObject& o) override;
     void figureRaised(Handle fig) override;
     void flush() override;
@@ -201,15 +202,21 @@ void QtView::objectCreated(const GraphicsObject& o) {
         case ObjectType::Line:
         case ObjectType::Patch:
         case ObjectType::Legend:
-            if (FigureWindow* w = windowOfAxes(o.parent, m)) {
-                if (o.type == ObjectType::Patch) {
-                    if (auto* a = w->axes(o.parent)) a->recordTrail(o.handle);
-                }
-                w->markDirty(o.parent);
-            }
+            drawnContentChanged(o, m);
             break;
         case ObjectType::Root:
             break;
+    }
+}
+
+// Something drawn in an axes appeared or changed: a patch keeps the trail
+// that erase mode "none" leaves, and the axes are redrawn.
+void QtView::drawnContentChanged(const GraphicsObject& o, GraphicsModel& m) {
+    if (FigureWindow* w = windowOfAxes(o.parent, m)) {
+        if (o.type == ObjectType::Patch) {
+            if (auto* a = w->axes(o.parent)) a->recordTrail(o.handle);
+        }
+        w->markDirty(o.parent);
     }
 }
 
@@ -232,12 +239,7 @@ void QtView::propertyChanged(const GraphicsObject& o, const std::string& name) {
         case ObjectType::Line:
         case ObjectType::Patch:
         case ObjectType::Legend:
-            if (FigureWindow* w = windowOfAxes(o.parent, m)) {
-                if (o.type == ObjectType::Patch) {
-                    if (auto* a = w->axes(o.parent)) a->recordTrail(o.handle);
-                }
-                w->markDirty(o.parent);
-            }
+            drawnContentChanged(o, m);
             break;
         case ObjectType::Root:
             break;

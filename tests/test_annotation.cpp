@@ -7,16 +7,8 @@
 namespace velmora {
 namespace {
 
+using testing::errorOf;
 using testing::ProgramTest;
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
-}
 
 TEST_F(ProgramTest, LabelsTakeTheAxesFontThenTheGivenPairs) {
     mlfNFigure(PropertyList{});

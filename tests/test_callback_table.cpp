@@ -8,21 +8,13 @@
 namespace velmora {
 namespace {
 
+using testing::errorOf;
 using testing::ProgramTest;
 
 std::string countMessage(const std::string& name, const std::string& kind, int n) {
     return "Run-time Error: File: " + name + " Line: 1 Column: 0 The function \"" + name +
            "\" was called with more than the declared number of " + kind + " (" +
            std::to_string(n) + ")";
-}
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
 }
 
 TEST_F(ProgramTest, TableHasTwentyRowsInOrderWithTheirCounts) {

@@ -9,16 +9,8 @@
 namespace velmora {
 namespace {
 
+using testing::errorOf;
 using testing::ProgramTest;
-
-std::string errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "";
-}
 
 Handle barPatch(Handle f) {
     const auto p = mlfFindobj({f}, false, {{"Type", Value::text("patch")}});

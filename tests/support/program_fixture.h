@@ -4,12 +4,25 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 #include "app/callback_table.h"
 #include "app/global_state.h"
 #include "app/program.h"
 #include "host/graphics_host.h"
 
 namespace velmora::testing {
+
+// The message of the Error that `f` raises; empty when it raises none.
+inline std::string errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "";
+}
 
 class ProgramTest : public ::testing::Test {
   protected:
