@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-asan format check-format clean bench
+.PHONY: all deps build run test test-asan format check-format clean bench fuzz soak
 
 all: build
 
@@ -48,3 +48,44 @@ check-format:
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# make fuzz: the libFuzzer targets of tests/fuzz, built with clang under
+# AddressSanitizer and UndefinedBehaviorSanitizer, each run for
+# FUZZ_SECONDS on a scratch copy of its seed corpus (the repository is not
+# written). Fails on the first finding; the input is kept in the scratch
+# folder named in the output. The targets that keep a program state between
+# inputs check for leaks at exit only: a state that grows is not a leak, and
+# checking after every such input slows them fivefold.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= $(sort $(notdir $(basename $(wildcard tests/fuzz/*.cpp))))
+
+fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -DVELMORA_FUZZ=ON $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS)
+	@for t in $(FUZZ_TARGETS); do \
+	  scratch=$$(mktemp -d "$${TMPDIR:-/tmp}/velmora-$$t-XXXXXX"); \
+	  mkdir -p "$$scratch/corpus"; \
+	  cp tests/fuzz/corpus/$$t/* "$$scratch/corpus/" 2>/dev/null || true; \
+	  echo "== $$t: $(FUZZ_SECONDS) s, scratch $$scratch"; \
+	  case $$t in fuzz_callbacks|fuzz_screens) leaks=-detect_leaks=0;; *) leaks=;; esac; \
+	  if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	      LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	      $(FUZZ_BUILD)/$$t -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	      -timeout=60 $$leaks \
+	      -artifact_prefix="$$scratch/" "$$scratch/corpus" > "$$scratch/log" 2>&1; then \
+	    tail -n 60 "$$scratch/log"; \
+	    echo "== $$t: FINDING, input kept in $$scratch"; exit 1; \
+	  fi; \
+	  grep -E '^#[0-9]+ +(DONE|pulse|NEW|REDUCE)' "$$scratch/log" | tail -n 1; \
+	  grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$$scratch/log"; \
+	  rm -rf "$$scratch"; \
+	done
+
+# make soak: SOAK_RUNS alternating Option 1 and Option 2 runs in one
+# velmora-script session; prints the resident size and the window count,
+# fails when memory grows or windows are left behind.
+SOAK_RUNS ?= 1000
+
+soak: build
+	bash bench/soak.sh $(BUILD) $(SOAK_RUNS)

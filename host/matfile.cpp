@@ -1,5 +1,7 @@
 #include "host/matfile.h"
 
+#include "host/mat_sizes.h"
+
 #include <hdf5.h>
 #include <matio.h>
 
@@ -318,6 +320,15 @@ bool hdf5FileOpens(const std::string& path) {
     return opens;
 }
 
+// matio trusts the sizes that headers declare and allocates them before it
+// reads any data; a small damaged file must not make it allocate gigabytes.
+bool headersFitTheFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    return MatSizes::plausible(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
 // Reads the arrays of a file; with a filter, only those named in it (the
 // others are not looked at, so an unsupported one does no harm).
 std::map<std::string, Value> readFile(const std::string& path, const std::set<std::string>* only) {
@@ -332,6 +343,7 @@ std::map<std::string, Value> readFile(const std::string& path, const std::set<st
     if (fs::file_size(path, ec) == 0 && !ec) unreadableFile(path, "not a MAT-file");
 
     if (!hdf5FileOpens(path)) unreadableFile(path, "the file is damaged or truncated");
+    if (!headersFitTheFile(path)) unreadableFile(path, "the file is damaged or truncated");
     MatFile mat(Mat_Open(path.c_str(), MAT_ACC_RDONLY));
     if (!mat) unreadableFile(path, "not a MAT-file");
     if (!isComplete(path, Mat_GetVersion(mat.get()))) {

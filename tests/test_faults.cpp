@@ -1,0 +1,482 @@
+// Fault injection: damaged record files, a damaged or incomplete layout
+// file and an unusable data folder, met in velmora-script sessions on a
+// scratch copy of the data folder. Every fault must give a message naming
+// the file, leave the session running, and leave the last results and the
+// user's choices as they were. Also the regression tests of what fuzzing
+// found.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/record_file.h"
+#include "host/matfile.h"
+#include "host/value.h"
+#include "support/script_runner.h"
+
+namespace velmora {
+namespace {
+
+using namespace velmora::testing;
+using nlohmann::json;
+namespace fs = std::filesystem;
+
+// The record every fault below is put into: catalogue record 5.
+const char* const kRecordFile = "Nridge1.mat";
+const char* const kRecordName = "Nridge1";
+
+const char* const kResults[] = {"SD", "SV", "PSV", "SA", "ACC", "PERIOD", "TIME"};
+const char* const kChoices[] = {"option", "RECORD", "SCALE1", "numdamp",   "damp",
+                                "DAMP",   "EQ",     "SCALE2", "numquakes", "EQ_SC"};
+
+// A scratch copy of the build's data folder (its MAT-files only), removed
+// at the end of the test.
+class DataCopy {
+  public:
+    DataCopy() {
+        std::string pattern = (fs::temp_directory_path() / "velmora-faults-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        dir_ = pattern;
+        for (const auto& entry : fs::directory_iterator(fs::path(VELMORA_BUILD_DIR) / "data")) {
+            if (entry.path().extension() == ".mat") {
+                fs::copy_file(entry.path(), dir_ / entry.path().filename());
+            }
+        }
+    }
+    ~DataCopy() {
+        std::error_code ec;
+        fs::permissions(dir_, fs::perms::owner_all, ec);
+        fs::remove_all(dir_, ec);
+    }
+    DataCopy(const DataCopy&) = delete;
+    DataCopy& operator=(const DataCopy&) = delete;
+
+    const fs::path& dir() const { return dir_; }
+    fs::path file(const std::string& name) const { return dir_ / name; }
+    std::vector<std::string> env() const { return {"VELMORA_DATA=" + dir_.string()}; }
+
+  private:
+    fs::path dir_;
+};
+
+Value originalRecord(const DataCopy& data) {
+    return mlfLoadStruct(data.file(kRecordFile).string()).at(kRecordName);
+}
+
+// One kind of damaged record file: how it is made, and a word of the reason
+// the message must give.
+struct BadRecord {
+    const char* kind;
+    void (*make)(const DataCopy&);
+    const char* reason;
+};
+
+void withSample(const DataCopy& data, double x) {
+    Value m = originalRecord(data);
+    m.set(100, 2, x);
+    saveMatFile(data.file(kRecordFile).string(), {{kRecordName, m}});
+}
+
+const BadRecord kBadRecords[] = {
+    {"missing", [](const DataCopy& d) { fs::remove(d.file(kRecordFile)); }, "Cannot find"},
+    {"truncated",
+     [](const DataCopy& d) {
+         fs::resize_file(d.file(kRecordFile), fs::file_size(d.file(kRecordFile)) / 2);
+     },
+     "truncated"},
+    {"char instead of double",
+     [](const DataCopy& d) {
+         saveMatFile(d.file(kRecordFile).string(), {{kRecordName, Value::text("0.02 0.1")}});
+     },
+     "not a non-empty numeric matrix"},
+    {"cell instead of double",
+     [](const DataCopy& d) {
+         saveMatFile(d.file(kRecordFile).string(),
+                     {{kRecordName, Value::cellRow({Value::row({0.0, 0.1})})}});
+     },
+     "not a non-empty numeric matrix"},
+    {"wrong variable name",
+     [](const DataCopy& d) {
+         saveMatFile(d.file(kRecordFile).string(), {{"Nridge", originalRecord(d)}});
+     },
+     "holds no variable named 'Nridge1'"},
+    {"one column",
+     [](const DataCopy& d) {
+         const Value m = originalRecord(d);
+         const auto rows = static_cast<std::ptrdiff_t>(m.rows());
+         const std::vector<double> acceleration(m.data().begin() + rows,
+                                                m.data().begin() + 2 * rows);
+         saveMatFile(d.file(kRecordFile).string(), {{kRecordName, Value::column(acceleration)}});
+     },
+     "fewer than 2 columns"},
+    {"NaN sample",
+     [](const DataCopy& d) { withSample(d, std::numeric_limits<double>::quiet_NaN()); }, "NaN"},
+    {"infinite sample",
+     [](const DataCopy& d) { withSample(d, -std::numeric_limits<double>::infinity()); },
+     "infinite"},
+    {"zero length (0 x 2)",
+     [](const DataCopy& d) {
+         saveMatFile(d.file(kRecordFile).string(), {{kRecordName, Value::matrix(0, 2, {})}});
+     },
+     "not a non-empty numeric matrix"},
+};
+
+// A good run, the choices changed to the damaged record, the failing run,
+// then a good run again. Dumps: before the failing run, after it, after
+// the last run.
+std::string option1Session() {
+    return "set option 1\nset numdamp 2\nset damp [0.02 0.05]\nset SCALE1 1.5\n"
+           "eval velmora_gui06(0)\n"
+           "set RECORD 5\ndump\n"
+           "eval velmora_gui06(0)\ndump\n"
+           "set RECORD 1\neval velmora_gui06(0)\ndump\n";
+}
+
+std::string option2Session() {
+    return "set option 2\nset DAMP 0.05\nset EQ [1 2]\nset numquakes 2\nset SCALE2 [1 2]\n"
+           "eval velmora_gui06(0)\n"
+           "set EQ [1 5]\ndump\n"
+           "eval velmora_gui06(0)\ndump\n"
+           "set EQ [1 2]\neval velmora_gui06(0)\ndump\n";
+}
+
+void expectSameGlobals(const json& a, const json& b, const char* const* names, std::size_t n,
+                       const std::string& what) {
+    for (std::size_t i = 0; i < n; ++i) {
+        EXPECT_EQ(global(a, names[i]), global(b, names[i])) << what << ": " << names[i];
+    }
+}
+
+// The failing run refused the record with a message naming it; the results
+// and the choices stayed; the session went on and the next run worked.
+void expectRefusedAndRecovered(const ScriptResult& r, const std::string& reason) {
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.errors.size(), 1u) << r.out;
+    EXPECT_NE(r.errors[0].find(kRecordFile), std::string::npos) << r.errors[0];
+    EXPECT_NE(r.errors[0].find(reason), std::string::npos) << r.errors[0];
+    ASSERT_EQ(r.dumps.size(), 3u) << r.out;
+    const json& before = r.dumps[0];
+    const json& after = r.dumps[1];
+    const json& again = r.dumps[2];
+    EXPECT_FALSE(numbers(global(before, "SD")).empty());
+    expectSameGlobals(before, after, kResults, std::size(kResults), "results after the fault");
+    expectSameGlobals(before, after, kChoices, std::size(kChoices), "choices after the fault");
+    // The same inputs as the first run give the same results again.
+    expectSameGlobals(before, again, kResults, std::size(kResults), "results of the next run");
+}
+
+TEST(FaultRecords, EveryDamagedRecordIsRefusedInBothOptions) {
+    for (const BadRecord& bad : kBadRecords) {
+        SCOPED_TRACE(bad.kind);
+        DataCopy data;
+        bad.make(data);
+        {
+            SCOPED_TRACE("Option 1");
+            expectRefusedAndRecovered(runScript(option1Session(), data.env()), bad.reason);
+        }
+        {
+            SCOPED_TRACE("Option 2");
+            expectRefusedAndRecovered(runScript(option2Session(), data.env()), bad.reason);
+        }
+    }
+}
+
+// The check behind the NaN and infinite cases, in-process.
+TEST(FaultRecords, LoadingRefusesSamplesThatAreNotFiniteNumbers) {
+    DataCopy data;
+    const char* old = std::getenv("VELMORA_DATA");
+    const std::string restore = old ? old : "";
+    ::setenv("VELMORA_DATA", data.dir().c_str(), 1);
+    for (double x :
+         {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
+        withSample(data, x);
+        try {
+            loadRecordAcceleration(kRecordFile);
+            ADD_FAILURE() << "a record with the sample " << x << " was accepted";
+        } catch (const Error& e) {
+            const std::string message = e.what();
+            EXPECT_NE(message.find(kRecordFile), std::string::npos) << message;
+            EXPECT_NE(message.find("row 100"), std::string::npos) << message;
+        }
+    }
+    if (old) {
+        ::setenv("VELMORA_DATA", restore.c_str(), 1);
+    } else {
+        ::unsetenv("VELMORA_DATA");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The layout file: the built-in layout stands in with one warning naming
+// the file, and the program computes the same results.
+
+const std::string kLayoutRun = "set option 1\nset numdamp 2\neval velmora_gui06(0)\ndump\n";
+
+std::vector<std::string> warnings(const ScriptResult& r) {
+    std::vector<std::string> out;
+    for (const auto& line : r.outLines()) {
+        if (line.rfind("Warning: ", 0) == 0) out.push_back(line);
+    }
+    return out;
+}
+
+json referenceRun() {
+    DataCopy data;
+    const auto r = runScript(kLayoutRun, data.env());
+    EXPECT_TRUE(warnings(r).empty()) << r.out;
+    return r.lastDump();
+}
+
+void expectLayoutFallback(const DataCopy& data, const std::string& reason) {
+    static const json reference = referenceRun();
+    const auto r = runScript(kLayoutRun, data.env());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.errors.empty()) << r.out;
+    const auto w = warnings(r);
+    ASSERT_EQ(w.size(), 1u) << r.out;
+    EXPECT_NE(w[0].find("velmora_gui.mat"), std::string::npos) << w[0];
+    EXPECT_NE(w[0].find(reason), std::string::npos) << w[0];
+    expectSameGlobals(reference, r.lastDump(), kResults, std::size(kResults), "results");
+    expectSameGlobals(reference, r.lastDump(), kChoices, std::size(kChoices), "choices");
+    EXPECT_EQ(global(r.lastDump(), "mat0").at("size"), json::array({64, 3}));
+}
+
+TEST(FaultLayout, MissingLayoutFile) {
+    DataCopy data;
+    fs::remove(data.file("velmora_gui.mat"));
+    expectLayoutFallback(data, "velmora_gui.mat");
+}
+
+TEST(FaultLayout, TruncatedLayoutFile) {
+    DataCopy data;
+    const fs::path layout = data.file("velmora_gui.mat");
+    fs::resize_file(layout, fs::file_size(layout) / 2);
+    expectLayoutFallback(data, "truncated");
+}
+
+TEST(FaultLayout, LayoutFileWithoutOneOfItsMatrices) {
+    for (const char* key : {"mat0", "mat1", "mat2", "mat3"}) {
+        SCOPED_TRACE(key);
+        DataCopy data;
+        const std::string layout = data.file("velmora_gui.mat").string();
+        auto arrays = mlfLoadStruct(layout);
+        ASSERT_EQ(arrays.erase(key), 1u);
+        saveMatFile(layout, arrays);
+        expectLayoutFallback(data, std::string("holds no \"") + key + "\"");
+    }
+}
+
+// ---------------------------------------------------------------------------
+// A data folder that cannot be used: every record is refused with a message
+// naming it and the folder, and the session goes on.
+
+void expectNoDataFolder(const std::string& folder) {
+    const auto r = runScript(
+        "set option 1\nset numdamp 1\nset RECORD 3\neval velmora_gui06(0)\ndump\n"
+        "set option 2\neval velmora_gui06(0)\ndump\n",
+        {"VELMORA_DATA=" + folder});
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.errors.size(), 2u) << r.out;
+    EXPECT_NE(r.errors[0].find("Mexcit1.mat"), std::string::npos) << r.errors[0];
+    EXPECT_NE(r.errors[0].find(folder), std::string::npos) << r.errors[0];
+    EXPECT_NE(r.errors[1].find("Impval1.mat"), std::string::npos) << r.errors[1];
+    const auto w = warnings(r);
+    ASSERT_EQ(w.size(), 1u) << r.out;
+    EXPECT_NE(w[0].find(folder), std::string::npos) << w[0];
+    ASSERT_EQ(r.dumps.size(), 2u);
+    for (const json& d : r.dumps) {
+        for (const char* name : kResults) EXPECT_TRUE(numbers(global(d, name)).empty()) << name;
+        EXPECT_EQ(scalar(global(d, "RECORD")), 3);
+        EXPECT_EQ(scalar(global(d, "numdamp")), 1);
+        EXPECT_EQ(numbers(global(d, "EQ")), (std::vector<std::vector<double>>{{1, 5, 10}}));
+    }
+}
+
+TEST(FaultDataFolder, DataPathIsARegularFile) {
+    DataCopy data;
+    const fs::path file = data.file("not-a-folder");
+    fs::copy_file(data.file("Kobe.mat"), file);
+    expectNoDataFolder(file.string());
+}
+
+TEST(FaultDataFolder, DataFolderThatCannotBeRead) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "running as root: permissions do not stop reading";
+    }
+    DataCopy data;
+    fs::permissions(data.dir(), fs::perms::none);
+    expectNoDataFolder(data.dir().string());
+}
+
+// ---------------------------------------------------------------------------
+// Found by fuzzing (tests/fuzz).
+
+// The Option 2 list box gives only positions of its lines, but a script
+// can select anything. A position that shows no record (beyond the list,
+// 0, a fraction) must not become a record number: 2.5 became record 1.5,
+// which the run silently took for record 1, and 30 became record 29.
+TEST(FuzzFindings, Option2SelectionOutsideTheListGivesNoRecord) {
+    const auto r =
+        runScript("eval velmora_gui01(2)\nselect 1 30 2.5 0 4\nedit 1 0.05\npress DONE\ndump\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto eq = numbers(global(r.lastDump(), "EQ"));
+    for (const auto& row : eq) {
+        for (double record : row) {
+            EXPECT_TRUE(record >= 1 && record <= 21 && std::floor(record) == record)
+                << "EQ entry " << record;
+        }
+    }
+}
+
+// Version 5 MAT-file bytes written by hand, for headers that declare more
+// than the file holds.
+std::string mat5Element(std::uint32_t type, const std::string& data) {
+    std::string out(8, '\0');
+    const auto bytes = static_cast<std::uint32_t>(data.size());
+    std::memcpy(out.data(), &type, 4);
+    std::memcpy(out.data() + 4, &bytes, 4);
+    out += data;
+    out.resize((out.size() + 7) / 8 * 8, '\0');
+    return out;
+}
+
+std::string mat5Matrix(const std::string& name, std::uint32_t cls, std::int32_t rows,
+                       std::int32_t cols, const std::string& contents) {
+    const std::uint32_t flags[2] = {cls, 0};
+    const std::int32_t dims[2] = {rows, cols};
+    return mat5Element(14, mat5Element(6, std::string(reinterpret_cast<const char*>(flags), 8)) +
+                               mat5Element(5, std::string(reinterpret_cast<const char*>(dims), 8)) +
+                               mat5Element(1, name) + contents);
+}
+
+void writeMat5(const fs::path& path, const std::string& elements) {
+    std::string header = "MATLAB 5.0 MAT-file, written by hand";
+    header.resize(124, ' ');
+    std::memset(header.data() + 116, 0, 8);
+    header += std::string("\x00\x01IM", 4);
+    std::ofstream(path, std::ios::binary) << header << elements;
+}
+
+std::string doubles(const std::vector<double>& values) {
+    return mat5Element(9, std::string(reinterpret_cast<const char*>(values.data()),
+                                      values.size() * sizeof(double)));
+}
+
+// A record whose header declares 2,000,000 rows but whose data holds 4:
+// matio fills the missing rows with zeros, and the run computed the spectra
+// of a record of silence without a word.
+TEST(FuzzFindings, RecordDeclaringMoreRowsThanItHoldsIsRefused) {
+    DataCopy data;
+    writeMat5(data.file(kRecordFile),
+              mat5Matrix(kRecordName, 6, 2000000, 2,
+                         doubles({0, 0.02, 0.04, 0.06, 0.1, -0.2, 0.3, -0.1})));
+    expectRefusedAndRecovered(runScript(option1Session(), data.env()), "damaged or truncated");
+}
+
+// The largest resident size of velmora-script running `script` on the data
+// folder `data`, with what it printed.
+struct Measured {
+    std::string out;
+    long peakKb = -1;
+};
+
+Measured runMeasured(const DataCopy& data, const std::string& script) {
+    const fs::path scriptPath = data.file("session.txt");
+    const fs::path outPath = data.file("session.out");
+    std::ofstream(scriptPath) << script;
+    const std::string program = builtProgram("velmora-script");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        ::setenv("VELMORA_DATA", data.dir().c_str(), 1);
+        ::execl(program.c_str(), "velmora-script", scriptPath.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    Measured m;
+    int status = 0;
+    rusage usage{};
+    if (pid > 0 && ::wait4(pid, &status, 0, &usage) == pid) m.peakKb = usage.ru_maxrss;
+    std::ifstream in(outPath);
+    m.out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return m;
+}
+
+// A damaged file must cost what its bytes are worth, not what its header
+// declares. velmora-script alone stays near 15 MB.
+constexpr long kMostKb = 100 * 1024;
+
+void expectRefusedCheaply(const DataCopy& data) {
+    const Measured m =
+        runMeasured(data, "set option 1\nset RECORD 5\nset numdamp 1\neval velmora_gui06(0)\n");
+    EXPECT_NE(m.out.find("error: "), std::string::npos) << m.out;
+    EXPECT_NE(m.out.find(kRecordFile), std::string::npos) << m.out;
+    EXPECT_GT(m.peakKb, 0);
+    EXPECT_LT(m.peakKb, kMostKb) << "peak resident size in KB";
+}
+
+// A cell whose header declares 40,000,000 elements in a file of 200 bytes:
+// matio allocates and walks every declared element before anything can be
+// refused (320 MB and 2 s here; a 240-byte file declaring 5e8 took 4 GB
+// and 17 s).
+TEST(FuzzFindings, CellDeclaringMoreElementsThanItHoldsIsRefusedCheaply) {
+    DataCopy data;
+    writeMat5(data.file(kRecordFile),
+              mat5Matrix(kRecordName, 1, 1, 40000000, mat5Matrix("", 6, 1, 1, doubles({1.0}))));
+    expectRefusedCheaply(data);
+}
+
+// A version 4 header whose name length is 300,000,000 bytes in a file of 88:
+// matio allocates and reads the declared name while opening the file, before
+// the program's size checks run (300 MB and 1.3 s here; 1.3e9 took 1.4 GB).
+TEST(FuzzFindings, Version4HeaderDeclaringAHugeNameIsRefusedCheaply) {
+    DataCopy data;
+    const std::int32_t head[5] = {0, 4, 2, 0, 300000000};
+    const std::vector<double> values = {0, 0.02, 0.04, 0.06, 0.1, -0.2, 0.3, -0.1};
+    std::ofstream(data.file(kRecordFile), std::ios::binary)
+        << std::string(reinterpret_cast<const char*>(head), sizeof head) << kRecordName
+        << std::string(1, '\0')
+        << std::string(reinterpret_cast<const char*>(values.data()),
+                       values.size() * sizeof(double));
+    expectRefusedCheaply(data);
+}
+
+std::string version4Header(std::int32_t type, std::int32_t rows, std::int32_t cols) {
+    const std::int32_t head[5] = {type, rows, cols, 0, 8};
+    return std::string(reinterpret_cast<const char*>(head), sizeof head) + kRecordName +
+           std::string(1, '\0');
+}
+
+// A text array of 0 x 300,000,000 characters in a file of 28 bytes: no
+// characters, yet a row of 3e8 blanks was built for it (300 MB here).
+TEST(FuzzFindings, EmptyTextWithAHugeWidthIsReadCheaply) {
+    DataCopy data;
+    std::ofstream(data.file(kRecordFile), std::ios::binary) << version4Header(51, 0, 300000000);
+    expectRefusedCheaply(data);
+}
+
+// A version 4 text array whose width is negative (0 x -5): the loader let a
+// std::length_error through, so the message was "Internal error:
+// basic_string::_M_create" and did not name the file.
+TEST(FuzzFindings, NegativeSizeGivesAMessageNamingTheFile) {
+    DataCopy data;
+    std::ofstream(data.file(kRecordFile), std::ios::binary) << version4Header(51, 0, -5);
+    expectRefusedAndRecovered(runScript(option1Session(), data.env()), "as a MAT-file");
+}
+
+}  // namespace
+}  // namespace velmora
