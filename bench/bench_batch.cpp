@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "spectra/batch.h"
+#include "cli/batch.h"
 
 namespace {
 

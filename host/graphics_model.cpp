@@ -26,7 +26,7 @@ Value colorFromLetter(const std::string& s) {
         if (l == name) return Value::row(c);
     }
     if (l == "none" || l == "flat" || l == "interp") return Value::text(l);
-    throw Error("Invalid color specification \"" + s + "\".");
+    throw Error("Invalid colour \"" + s + "\".");
 }
 
 Value asColumn(const Value& v) {

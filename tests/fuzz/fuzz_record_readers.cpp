@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/readers.h"
 #include "fuzz_support.h"
-#include "spectra/readers.h"
 
 using namespace velmora;
 using namespace velmora::spectra;

@@ -1,12 +1,12 @@
-#include "spectra/plot.h"
+#include "cli/plot.h"
 
 #include <QApplication>
 #include <cstdlib>
 #include <memory>
 
+#include "cli/numbers.h"
 #include "host/graphics_model.h"
 #include "host/qt_export.h"
-#include "spectra/numbers.h"
 
 namespace velmora::spectra {
 

@@ -1,4 +1,4 @@
-#include "spectra/units.h"
+#include "cli/units.h"
 
 #include <algorithm>
 #include <cctype>

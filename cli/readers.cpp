@@ -1,4 +1,4 @@
-#include "spectra/readers.h"
+#include "cli/readers.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,11 +13,11 @@
 #include <system_error>
 
 #include "app/catalogue.h"
+#include "cli/numbers.h"
 #include "engine/record_file.h"
 #include "engine/solver.h"
 #include "host/matfile.h"
 #include "host/value.h"
-#include "spectra/numbers.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "spectra/numbers.h"
+#include "cli/numbers.h"
 
 #include <array>
 #include <charconv>

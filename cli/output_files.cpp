@@ -1,4 +1,4 @@
-#include "spectra/output_files.h"
+#include "cli/output_files.h"
 
 #include <unistd.h>
 

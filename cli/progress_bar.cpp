@@ -1,4 +1,4 @@
-#include "spectra/progress_bar.h"
+#include "cli/progress_bar.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,10 +3,10 @@
 
 #include <iostream>
 
-#include "spectra/batch.h"
-#include "spectra/options.h"
-#include "spectra/output_files.h"
-#include "spectra/plot.h"
+#include "cli/batch.h"
+#include "cli/options.h"
+#include "cli/output_files.h"
+#include "cli/plot.h"
 
 int main(int argc, char** argv) {
     using namespace velmora::spectra;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "spectra/compute.h"
-#include "spectra/options.h"
+#include "cli/compute.h"
+#include "cli/options.h"
 
 namespace velmora::spectra {
 

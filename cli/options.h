@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "spectra/units.h"
+#include "cli/units.h"
 
 namespace velmora::spectra {
 

@@ -1,4 +1,4 @@
-#include "spectra/periods.h"
+#include "cli/periods.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "spectra/numbers.h"
+#include "cli/numbers.h"
 
 namespace velmora::spectra {
 

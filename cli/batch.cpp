@@ -1,4 +1,4 @@
-#include "spectra/batch.h"
+#include "cli/batch.h"
 
 #include <malloc.h>
 
@@ -12,10 +12,10 @@
 #include <system_error>
 #include <thread>
 
-#include "spectra/output_files.h"
-#include "spectra/progress_bar.h"
-#include "spectra/readers.h"
-#include "spectra/writers.h"
+#include "cli/output_files.h"
+#include "cli/progress_bar.h"
+#include "cli/readers.h"
+#include "cli/writers.h"
 
 namespace fs = std::filesystem;
 

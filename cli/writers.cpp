@@ -1,10 +1,10 @@
-#include "spectra/writers.h"
+#include "cli/writers.h"
 
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "cli/numbers.h"
 #include "engine/solver.h"
-#include "spectra/numbers.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"

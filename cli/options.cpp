@@ -1,4 +1,4 @@
-#include "spectra/options.h"
+#include "cli/options.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -8,8 +8,8 @@
 #include <stdexcept>
 
 #include "app/catalogue.h"
-#include "spectra/numbers.h"
-#include "spectra/periods.h"
+#include "cli/numbers.h"
+#include "cli/periods.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"

@@ -1,11 +1,11 @@
-#include "spectra/compute.h"
+#include "cli/compute.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
+#include "cli/numbers.h"
 #include "engine/solver.h"
-#include "spectra/numbers.h"
 
 namespace velmora::spectra {
 

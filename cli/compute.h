@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "spectra/options.h"
-#include "spectra/readers.h"
-#include "spectra/units.h"
+#include "cli/options.h"
+#include "cli/readers.h"
+#include "cli/units.h"
 
 namespace velmora::spectra {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "spectra/compute.h"
+#include "cli/compute.h"
 
 namespace velmora::spectra {
 
