@@ -102,12 +102,16 @@ struct Block {
     // reproduce a scalar loop bit for bit. The empty asm statement makes
     // each product an opaque value, so a target with fused multiply-add
     // (AVX-512) cannot contract product and sum into one differently
-    // rounded operation.
+    // rounded operation (clang, whose constraints reject such wide vectors,
+    // is told not to contract instead).
     [[gnu::always_inline]] void advance(double f) {
+#ifdef __clang__
+#pragma clang fp contract(off)
+#endif
         const Bits absMask = Bits{} + INT64_C(0x7fffffffffffffff);
         Vec m11 = c11 * u, m12 = c12 * v, m1 = b1 * f;
         Vec m21 = c21 * u, m22 = c22 * v, m2 = b2 * f;
-#if VELMORA_SOLVER_X86
+#if VELMORA_SOLVER_X86 && !defined(__clang__)
         __asm__("" : "+v"(m11), "+v"(m12), "+v"(m1), "+v"(m21), "+v"(m22), "+v"(m2));
 #endif
         u = (m11 + m12) + m1;
