@@ -193,6 +193,12 @@ void checkSupported(const matvar_t* var) {
     }
     if (var->isComplex) throw Unsupported{"complex arrays are not supported"};
     if (var->rank < 2 || var->dims == nullptr) throw Unsupported{"its size is not readable"};
+    // A negative extent in the file comes back from matio as a huge one.
+    for (int d = 0; d < var->rank; ++d) {
+        if (var->dims[d] > static_cast<std::size_t>(INT32_MAX)) {
+            throw Unsupported{"its size is not readable"};
+        }
+    }
     for (int d = 2; d < var->rank; ++d) {
         // Trailing singleton dimensions are only a matter of writing style.
         if (var->dims[d] != 1) {
@@ -210,12 +216,14 @@ Value convert(const matvar_t* var) {
 
     switch (var->class_type) {
         case MAT_C_CHAR: {
+            // Before building rows: a text of no rows may still declare a
+            // width, which must not be allocated.
+            if (rows == 0) return Value::text("");
             const std::vector<std::uint32_t> codes = charCodes(var, n);
             std::vector<std::string> lines(rows, std::string(cols, ' '));
             for (std::size_t c = 0; c < cols; ++c) {
                 for (std::size_t r = 0; r < rows; ++r) lines[r][c] = narrow(codes[c * rows + r]);
             }
-            if (rows == 0) return Value::text("");
             return Value::textRows(lines);
         }
         case MAT_C_CELL: {
