@@ -77,7 +77,7 @@ fuzz: deps
 	    tail -n 60 "$$scratch/log"; \
 	    echo "== $$t: FINDING, input kept in $$scratch"; exit 1; \
 	  fi; \
-	  grep -E '^#[0-9]+ +(DONE|pulse|NEW|REDUCE)' "$$scratch/log" | tail -n 1; \
+	  grep -E '^#[0-9]+[[:space:]]+(DONE|pulse|NEW|REDUCE)' "$$scratch/log" | tail -n 1; \
 	  grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$$scratch/log"; \
 	  rm -rf "$$scratch"; \
 	done

@@ -5,7 +5,9 @@
 // 17 s; an 88-byte version 4 file declaring a name of 1.3e9 bytes took
 // 1.4 GB while being opened; a 28-byte text array of 0 x 3e8 characters
 // took 300 MB; a record declaring 2e7 rows with 4 rows of data was
-// accepted as 2e7 samples of zeros. This check refuses such files
+// accepted as 2e7 samples of zeros; an array tag declaring no bytes,
+// followed by a cell header of 4e7 elements, took 320 MB; a sparse array
+// in a cell whose data declared 4 GB had matio ask for them. This check refuses such files
 // from their bytes alone, before matio sees them.
 #pragma once
 
@@ -147,7 +149,10 @@ class MatSizes {
             if (t.type == miCOMPRESSED) {
                 if (depth > 0 || !inflated(p + at + 8, t.bytes)) return false;
             } else if (t.type == miMATRIX) {
-                if (!matrix(p + at + t.header, t.bytes, depth)) return false;
+                // matio reads an array header after a tag that declares no
+                // bytes all the same, from whatever follows; only a cell
+                // element may be empty.
+                if (t.bytes == 0 || !matrix(p + at + t.header, t.bytes, depth)) return false;
             }
             at += t.span;
         }
@@ -219,8 +224,8 @@ class MatSizes {
             case 2:  // structure
             case 3:  // object: its class name, then as a structure
                 return fields(p, size, at, numel, cls == 3, depth);
-            case 5:  // sparse
-                return true;
+            case 5:  // sparse: refused by the program, but read with a cell
+                return fitting(p, size, at, depth);
             case 4:   // char
             case 6:   // double
             case 7:   // single
@@ -246,9 +251,23 @@ class MatSizes {
                     at += data.span;
                 }
                 return true;
-            default:
-                return true;  // classes the program refuses from the header
+            default:  // classes the program refuses, but read with a cell
+                return fitting(p, size, at, depth);
         }
+    }
+
+    // The elements from `at` to the end of a matrix each fit in it. matio
+    // allocates what each declares when it reads a cell that holds them,
+    // before the program sees that it cannot use them.
+    bool fitting(const std::uint8_t* p, std::uint64_t size, std::uint64_t at, int depth) {
+        while (at < size) {
+            Tag item;
+            if (!tag(p + at, size - at, item, true)) return false;
+            if (item.type == miMATRIX && !matrix(p + at + item.header, item.bytes, depth + 1))
+                return false;
+            at += item.span;
+        }
+        return true;
     }
 
     // The field names and the numel x fields matrices of a structure, which

@@ -204,6 +204,30 @@ TEST_F(MatLoad, UnsupportedClassesNameFileAndVariable) {
                                 Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &a, 0));
     ASSERT_EQ(Mat_VarWrite(mat, structVar, MAT_COMPRESSION_NONE), 0);
     Mat_VarFree(structVar);
+    // A sparse array on its own and inside a cell: well-formed, so refused
+    // for its class, not taken for a damaged file.
+    mat_uint32_t ir[1] = {1};
+    mat_uint32_t jc[3] = {0, 0, 1};
+    double nonZero[1] = {7};
+    mat_sparse_t sparse{};
+    sparse.nzmax = 1;
+    sparse.ir = ir;
+    sparse.nir = 1;
+    sparse.jc = jc;
+    sparse.njc = 3;
+    sparse.ndata = 1;
+    sparse.data = nonZero;
+    size_t sparseDims[2] = {2, 2};
+    matvar_t* sparseVar = Mat_VarCreate("sp", MAT_C_SPARSE, MAT_T_DOUBLE, 2, sparseDims, &sparse,
+                                        MAT_F_DONT_COPY_DATA);
+    ASSERT_EQ(Mat_VarWrite(mat, sparseVar, MAT_COMPRESSION_NONE), 0);
+    Mat_VarFree(sparseVar);
+    matvar_t* inCell[2] = {Mat_VarCreate(nullptr, MAT_C_SPARSE, MAT_T_DOUBLE, 2, sparseDims,
+                                         &sparse, MAT_F_DONT_COPY_DATA),
+                           nullptr};
+    matvar_t* cellVar = Mat_VarCreate("c", MAT_C_CELL, MAT_T_CELL, 2, one, inCell, 0);
+    ASSERT_EQ(Mat_VarWrite(mat, cellVar, MAT_COMPRESSION_ZLIB), 0);
+    Mat_VarFree(cellVar);
     matvar_t* fine = Mat_VarCreate("ok", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &a, 0);
     ASSERT_EQ(Mat_VarWrite(mat, fine, MAT_COMPRESSION_NONE), 0);
     Mat_VarFree(fine);
@@ -214,6 +238,11 @@ TEST_F(MatLoad, UnsupportedClassesNameFileAndVariable) {
     EXPECT_EQ(
         errorOf([&] { velmora::mclLoadConditional(path, {"s"}); }),
         "Cannot read variable \"s\" in \"" + path + "\": structure arrays are not supported.");
+    for (const char* name : {"sp", "c"}) {
+        EXPECT_EQ(errorOf([&] { velmora::mclLoadConditional(path, {name}); }),
+                  "Cannot read variable \"" + std::string(name) + "\" in \"" + path +
+                      "\": sparse arrays are not supported.");
+    }
     EXPECT_THROW(velmora::mlfLoadStruct(path), Error);
     // Asking only for the supported array leaves the others alone.
     EXPECT_EQ(velmora::mclLoadConditional(path, {"ok", "absent"}),
