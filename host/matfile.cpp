@@ -207,6 +207,20 @@ void checkSupported(const matvar_t* var) {
     }
 }
 
+// checkSupported for an array and, for a cell, every element the header
+// read found: matio reads (and allocates for) the elements' data with the
+// cell, whatever their class, so they are refused before that.
+void checkSupportedTree(const matvar_t* var, int depth = 0) {
+    checkSupported(var);
+    if (var->class_type != MAT_C_CELL) return;
+    if (depth > 32) throw Unsupported{"its cells are nested too deeply"};
+    const std::size_t n = var->dims[0] * var->dims[1];
+    for (std::size_t i = 0; i < n; ++i) {
+        const matvar_t* item = Mat_VarGetCell(const_cast<matvar_t*>(var), static_cast<int>(i));
+        if (item != nullptr) checkSupportedTree(item, depth + 1);
+    }
+}
+
 Value convert(const matvar_t* var) {
     checkSupported(var);
     if (var->class_type == MAT_C_EMPTY) return Value();
@@ -370,7 +384,7 @@ std::map<std::string, Value> readFile(const std::string& path, const std::set<st
         if (info->name == nullptr) continue;
         if (only != nullptr && only->count(info->name) == 0) continue;
         try {
-            checkSupported(info.get());
+            checkSupportedTree(info.get());
         } catch (const Unsupported& u) {
             fail(info->name, u.why);
         }

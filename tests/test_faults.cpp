@@ -486,19 +486,23 @@ TEST(FuzzFindings, ArrayDeclaringNoBytesIsRefusedCheaply) {
 
 // A cell holding a sparse array whose data tag declares 2 GB in a file of
 // 300 bytes: reading the cell, matio allocates the declared data of its
-// elements before the program can refuse the sparse class.
+// elements before the program can refuse the sparse class. It reads that
+// tag whether it lies inside the sparse array's element or after it.
 TEST(FuzzFindings, SparseArrayInACellDeclaringMoreThanItHoldsIsRefusedCheaply) {
-    DataCopy data;
     const std::uint32_t flags[2] = {5, 1};
     const std::int32_t dims[2] = {1, 1};
     const std::uint32_t hugeTag[2] = {9, 0x7F000008};
-    const std::string sparse = mat5Element(
-        14, mat5Element(6, std::string(reinterpret_cast<const char*>(flags), 8)) +
-                mat5Element(5, std::string(reinterpret_cast<const char*>(dims), 8)) +
-                mat5Element(1, "") + std::string(reinterpret_cast<const char*>(hugeTag), 8) +
-                std::string(8, '\0'));
-    writeMat5(data.file(kRecordFile), mat5Matrix(kRecordName, 1, 1, 1, sparse));
-    expectRefusedCheaply(data);
+    const std::string header =
+        mat5Element(6, std::string(reinterpret_cast<const char*>(flags), 8)) +
+        mat5Element(5, std::string(reinterpret_cast<const char*>(dims), 8)) + mat5Element(1, "");
+    const std::string data =
+        std::string(reinterpret_cast<const char*>(hugeTag), 8) + std::string(8, '\0');
+    for (const std::string& sparse :
+         {mat5Element(14, header + data), mat5Element(14, header) + data}) {
+        DataCopy copy;
+        writeMat5(copy.file(kRecordFile), mat5Matrix(kRecordName, 1, 1, 1, sparse));
+        expectRefusedCheaply(copy);
+    }
 }
 
 // A version 4 header whose name length is 300,000,000 bytes in a file of 88:
