@@ -213,19 +213,10 @@ class MatSizes {
 
         switch (cls) {
             case 1:  // cell: one matrix element per cell
-                for (std::uint64_t i = 0; i < numel; ++i) {
-                    Tag item;
-                    if (at > size || !tag(p + at, size - at, item, true) || item.type != miMATRIX)
-                        return false;
-                    if (!matrix(p + at + item.header, item.bytes, depth + 1)) return false;
-                    at += item.span;
-                }
-                return true;
+                return matrices(p, size, at, numel, depth);
             case 2:  // structure
             case 3:  // object: its class name, then as a structure
                 return fields(p, size, at, numel, cls == 3, depth);
-            case 5:  // sparse: refused by the program, but read with a cell
-                return fitting(p, size, at, depth);
             case 4:   // char
             case 6:   // double
             case 7:   // single
@@ -251,7 +242,7 @@ class MatSizes {
                     at += data.span;
                 }
                 return true;
-            default:  // classes the program refuses, but read with a cell
+            default:  // sparse and the classes the program refuses, but read with a cell
                 return fitting(p, size, at, depth);
         }
     }
@@ -287,7 +278,13 @@ class MatSizes {
         at += names.span;
         const std::uint64_t count = length == 0 ? 0 : names.bytes / length;
         if (count > 0 && numel > (size - std::min(at, size)) / 8 / count) return false;
-        for (std::uint64_t i = 0; i < numel * count; ++i) {
+        return matrices(p, size, at, numel * count, depth);
+    }
+
+    // `count` matrix elements from `at`, each holding what it declares.
+    bool matrices(const std::uint8_t* p, std::uint64_t size, std::uint64_t at, std::uint64_t count,
+                  int depth) {
+        for (std::uint64_t i = 0; i < count; ++i) {
             Tag item;
             if (at > size || !tag(p + at, size - at, item, true) || item.type != miMATRIX)
                 return false;

@@ -26,26 +26,8 @@ namespace {
 const char* const kOption2Name =
     "VELMORA: OPTION 2 - A SET OF EARTHQUAKES AND A SINGLE DAMPING RATIO";
 
-class QtResultsTest : public QtViewTest {
+class QtResultsTest : public QtProgramTest {
   protected:
-    void SetUp() override {
-        QtViewTest::SetUp();
-        GlobalState::instance().create();
-        CallbackTable::instance().registerRows();
-        hg().setCallbackRunner(runCallback);
-    }
-    void TearDown() override {
-        QtViewTest::TearDown();
-        CallbackTable::instance().unregisterRows();
-        GlobalState::instance().destroy();
-    }
-
-    Handle newestWindow() {
-        settle();
-        const auto figures = model().figuresInCreationOrder();
-        return figures.empty() ? 0 : figures.back();
-    }
-
     Handle windowNamed(const std::string& name) {
         settle();
         for (Handle f : model().figuresInCreationOrder()) {

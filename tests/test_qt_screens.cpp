@@ -18,27 +18,8 @@
 namespace velmora::qttest {
 namespace {
 
-class QtScreensTest : public QtViewTest {
+class QtScreensTest : public QtProgramTest {
   protected:
-    void SetUp() override {
-        QtViewTest::SetUp();
-        GlobalState::instance().create();
-        CallbackTable::instance().registerRows();
-        hg().setCallbackRunner(runCallback);
-    }
-    void TearDown() override {
-        QtViewTest::TearDown();
-        CallbackTable::instance().unregisterRows();
-        GlobalState::instance().destroy();
-    }
-
-    // The newest window, once the view has caught up with it.
-    Handle newestWindow() {
-        settle();
-        const auto figures = model().figuresInCreationOrder();
-        return figures.empty() ? 0 : figures.back();
-    }
-
     std::vector<Handle> controlsOfStyle(Handle fig, const std::string& style) {
         std::vector<Handle> out;
         for (Handle c : model().object(fig).children) {

@@ -12,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/callback_table.h"
+#include "app/global_state.h"
+#include "app/program.h"
 #include "host/graphics_host.h"
 #include "host/qt_figure_window.h"
 #include "host/qt_view.h"
@@ -52,6 +55,30 @@ class QtViewTest : public ::testing::Test {
 
     HostView* view_ = nullptr;
     std::vector<std::string> callbacks_;
+};
+
+// The Qt view with a whole program under it: the globals created and the
+// callable table registered, callbacks run as the program runs them.
+class QtProgramTest : public QtViewTest {
+  protected:
+    void SetUp() override {
+        QtViewTest::SetUp();
+        GlobalState::instance().create();
+        CallbackTable::instance().registerRows();
+        hg().setCallbackRunner(runCallback);
+    }
+    void TearDown() override {
+        QtViewTest::TearDown();
+        CallbackTable::instance().unregisterRows();
+        GlobalState::instance().destroy();
+    }
+
+    // The newest window, once the view has caught up with it.
+    Handle newestWindow() {
+        settle();
+        const auto figures = model().figuresInCreationOrder();
+        return figures.empty() ? 0 : figures.back();
+    }
 };
 
 // Pixels of `image` inside `area` for which `match` holds.

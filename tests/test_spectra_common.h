@@ -32,6 +32,13 @@ inline ProcessResult spectra(const std::vector<std::string>& args) {
                                         {"QT_QPA_PLATFORM=offscreen"});
 }
 
+// What a run that must succeed printed.
+inline std::string spectraOut(const std::vector<std::string>& args) {
+    const ProcessResult r = spectra(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out;
+}
+
 // A fresh folder, removed with everything in it at the end of the test.
 class ScratchFolder {
   public:
