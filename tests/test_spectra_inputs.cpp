@@ -157,7 +157,7 @@ TEST(SpectraInputs, TimeStepComesFromTheTimeColumnEvenWhenItIsRounded) {
 }
 
 // The fixtures' record: 600 rows of time i * 0.01 s and acceleration
-// (((37 i) mod 17) - 8) / 4 m/s^2 (see tests/fixtures/make_spectra_fixtures.py).
+// (((37 i) mod 17) - 8) / 4 m/s^2 (see tests/fixtures/make_record_fixtures.py).
 std::vector<double> fixtureAcceleration() {
     std::vector<double> a;
     for (int i = 0; i < 600; ++i) a.push_back(((37 * i) % 17 - 8) / 4.0);
@@ -166,23 +166,23 @@ std::vector<double> fixtureAcceleration() {
 
 TEST(SpectraInputs, MatFilesFromAnotherWriterGiveTheSpectraOfTheirRecord) {
     ScratchFolder dir;
-    writeText(dir / "spectra_scipy_v5.txt", twoColumns(fixtureAcceleration(), 0.01));
-    const auto text = spectra({dir / "spectra_scipy_v5.txt", "-q"});
+    writeText(dir / "records_scipy_v5.txt", twoColumns(fixtureAcceleration(), 0.01));
+    const auto text = spectra({dir / "records_scipy_v5.txt", "-q"});
     ASSERT_EQ(text.status, 0) << text.err;
     const std::string fixtures = std::string(VELMORA_SOURCE_DIR) + "/tests/fixtures/";
 
-    const auto v5 = spectra({fixtures + "spectra_scipy_v5.mat", "-q"});
+    const auto v5 = spectra({fixtures + "records_scipy_v5.mat", "-q"});
     ASSERT_EQ(v5.status, 0) << v5.err;
     EXPECT_EQ(v5.out, text.out);
 
     // Version 4: the same record under another name.
-    const auto v4 = spectra({fixtures + "spectra_scipy_v4.mat", "-q"});
+    const auto v4 = spectra({fixtures + "records_scipy_v4.mat", "-q"});
     ASSERT_EQ(v4.status, 0) << v4.err;
     EXPECT_EQ(parseCsv(v4.out).rows, parseCsv(text.out).rows);
 
     // A single column chosen by name needs the time step.
     const auto column =
-        spectra({fixtures + "spectra_scipy_v5.mat", "--var", "accel_only", "--dt", "0.01", "-q"});
+        spectra({fixtures + "records_scipy_v5.mat", "--var", "accel_only", "--dt", "0.01", "-q"});
     ASSERT_EQ(column.status, 0) << column.err;
     EXPECT_EQ(parseCsv(column.out).rows, parseCsv(text.out).rows);
 }
