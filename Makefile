@@ -1,12 +1,14 @@
 # make run: install what is missing, build, start the program.
 # make test: install what is missing, build, run every test (offscreen).
+# make package: build/velmora_<version>_amd64.deb; make check-package checks it.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps build run test test-asan format check-format clean bench fuzz soak
+.PHONY: all deps build run test test-asan format check-format clean bench fuzz soak \
+  package check-package
 
 all: build
 
@@ -36,6 +38,15 @@ test-asan: deps
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS)
+
+# The Debian package of the build tree, written into it.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Unpacks the package into a scratch root, runs the programs from there and
+# validates it (lintian, desktop-file-validate, appstreamcli).
+check-package: package
+	bash packaging/check_package.sh $$(ls -t $(BUILD)/velmora_*.deb | head -n 1)
 
 bench: build
 	$(BUILD)/velmora-bench

@@ -19,14 +19,20 @@ namespace velmora {
 
 namespace {
 
-// A folder named data next to the executable lets a build tree or an
-// unpacked copy run without installation or environment settings.
-std::string besideExecutable() {
+// The folders an executable finds its data in without any setting: "data"
+// beside it (a build tree or an unpacked copy), then the data folder of the
+// install it belongs to, found from where it really is, so an install under
+// any prefix (or a package unpacked anywhere) runs as it is.
+std::string fromExecutable() {
     std::error_code ec;
     const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (ec) return {};
-    const fs::path data = exe.parent_path() / "data";
-    return fs::is_directory(data, ec) ? data.string() : std::string();
+    const fs::path bin = exe.parent_path();
+    for (const fs::path& data :
+         {bin / "data", (bin / "../share/velmora/data").lexically_normal()}) {
+        if (fs::is_directory(data, ec)) return data.string();
+    }
+    return {};
 }
 
 std::string variableName(std::string fileName) {
@@ -39,7 +45,7 @@ std::string variableName(std::string fileName) {
 
 std::string dataFolder() {
     if (const char* env = std::getenv("VELMORA_DATA"); env && *env) return env;
-    if (std::string beside = besideExecutable(); !beside.empty()) return beside;
+    if (std::string found = fromExecutable(); !found.empty()) return found;
     return VELMORA_SHARE_DATA;
 }
 

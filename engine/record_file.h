@@ -8,7 +8,9 @@
 namespace velmora {
 
 // Where the data files are: $VELMORA_DATA when set and not empty, else a
-// "data" folder beside the running executable, else the installed folder.
+// "data" folder beside the running executable, else ../share/velmora/data
+// from the executable's own folder, else the folder of the configured
+// install prefix.
 std::string dataFolder();
 
 // Column 2 (ground acceleration, m/s^2) of the matrix named after the file
