@@ -131,8 +131,8 @@ std::string lineText(std::size_t line) {
 
 namespace {
 
-// Appends at most QUOTE_LENGTH characters of `text`, escaped; false when
-// some were left out.
+// Appends at most QUOTE_LENGTH characters of `text` (an escaped byte
+// counts as one), escaped; false when some were left out.
 bool appendPrintable(std::string& out, std::string_view text) {
     std::size_t shown = 0;
     std::size_t i = 0;
@@ -143,11 +143,11 @@ bool appendPrintable(std::string& out, std::string_view text) {
             const std::size_t n = utf8Sequence(text.substr(i), code);
             if (n > 0 && shownAsIs(code)) {
                 out.append(text.substr(i, n));
+                i += n;
             } else {
-                for (std::size_t k = 0; k < (n > 0 ? n : 1); ++k)
-                    appendEscaped(out, static_cast<unsigned char>(text[i + k]));
+                appendEscaped(out, c);
+                ++i;
             }
-            i += n > 0 ? n : 1;
             continue;
         }
         ++i;
