@@ -40,18 +40,20 @@ RawRecord readText(std::string_view text, const ReadSettings& settings) {
         std::string_view field[3];
         double value[3] = {0.0, 0.0, 0.0};
         std::size_t count = 0;
-        bool numeric = true;
+        bool numeric = true, firstIsNumber = false;
         Fields fields(line);
         std::string_view f;
         while (fields.next(f)) {
             if (count < 3) {
                 field[count] = f;
-                if (!parseNumber(f, value[count])) numeric = false;
+                const bool isNumber = parseNumber(f, value[count]);
+                if (count == 0) firstIsNumber = isNumber;
+                numeric = numeric && isNumber;
             }
             ++count;
         }
         if (count == 0) continue;  // separators only
-        if (!startsLikeNumber(field[0])) {
+        if (!firstIsNumber && !startsLikeNumber(field[0])) {
             // Titles and column names may come before the numbers, but not
             // among them.
             if (dataLines == 0) continue;

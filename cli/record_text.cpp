@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/numbers.h"
 #include "cli/readers.h"
@@ -67,16 +68,25 @@ void appendEscaped(std::string& out, unsigned char c) {
 
 bool Lines::next(std::string_view& line) {
     if (done_) return false;
-    const std::size_t at = rest_.find_first_of("\r\n");
-    line = rest_.substr(0, at);
+    if (!newlineKnown_ || (newline_ != std::string_view::npos && newline_ < at_)) {
+        newline_ = text_.find('\n', at_);
+        newlineKnown_ = true;
+    }
+    const std::size_t end = newline_ == std::string_view::npos ? text_.size() : newline_;
+    const void* cr = end > at_ ? std::memchr(text_.data() + at_, '\r', end - at_) : nullptr;
+    std::size_t lineEnd = end;
+    std::size_t next = newline_ == std::string_view::npos ? end : newline_ + 1;
+    if (cr != nullptr) {
+        lineEnd = static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data());
+        if (lineEnd + 1 != end) next = lineEnd + 1;  // a lone "\r"; "\r\n" ends at the "\n"
+    }
+    line = text_.substr(at_, lineEnd - at_);
     ++number_;
-    if (at == std::string_view::npos) {
+    if (next == text_.size() && newline_ == std::string_view::npos && cr == nullptr) {
         done_ = true;
         if (line.empty()) return false;
-    } else {
-        const bool crlf = rest_[at] == '\r' && at + 1 < rest_.size() && rest_[at + 1] == '\n';
-        rest_.remove_prefix(at + (crlf ? 2 : 1));
     }
+    at_ = next;
     return true;
 }
 

@@ -11,12 +11,17 @@ namespace velmora::spectra {
 // The lines of a text: ends of line are "\n", "\r\n" or a lone "\r".
 class Lines {
   public:
-    explicit Lines(std::string_view text) : rest_(text) {}
+    explicit Lines(std::string_view text) : text_(text) {}
     bool next(std::string_view& line);
     std::size_t number() const { return number_; }  // of the line last returned, from 1
 
   private:
-    std::string_view rest_;
+    std::string_view text_;
+    std::size_t at_ = 0;  // where the next line starts
+    // The next "\n" at or after at_ (npos: none), found once for all the
+    // lone-"\r" lines before it.
+    std::size_t newline_ = 0;
+    bool newlineKnown_ = false;
     std::size_t number_ = 0;
     bool done_ = false;
 };

@@ -222,11 +222,14 @@ TEST_F(SpectraFailures, InputsThatAreNoRecordFilesAreRefusedAndNamed) {
         << inFolder.err;
     EXPECT_EQ(parseCsv(inFolder.out).header.at(1), "good z=0.05 SD[m]");
 
-    // A device is not opened; a file beyond the size cap is not read.
-    const std::string big = dir_ / "big.txt";
+    // A device is not opened; a file beyond the size cap is not read; a
+    // MAT-file is read by seeking, so a FIFO is no MAT-file (and is not
+    // waited on).
+    const std::string big = dir_ / "big.txt", pipeMat = dir_ / "pipe.mat";
     writeText(big, "");
     fs::resize_file(big, (std::uintmax_t{256} << 20) + 1);  // sparse: no disk used
-    const auto devices = spectra({"/dev/zero", big, good_, "-q"});
+    ASSERT_EQ(::mkfifo(pipeMat.c_str(), 0600), 0);
+    const auto devices = spectra({"/dev/zero", big, pipeMat, good_, "-q"});
     EXPECT_EQ(devices.status, 1);
     EXPECT_NE(messageFor(devices, "/dev/zero").find("is a character device, not a regular file"),
               std::string::npos)
@@ -234,6 +237,9 @@ TEST_F(SpectraFailures, InputsThatAreNoRecordFilesAreRefusedAndNamed) {
     EXPECT_NE(messageFor(devices, big)
                   .find("is larger than a record file may be (268435457 "
                         "bytes; at most 256 MiB)"),
+              std::string::npos)
+        << devices.err;
+    EXPECT_NE(messageFor(devices, pipeMat).find("is a FIFO (named pipe), not a regular file"),
               std::string::npos)
         << devices.err;
     EXPECT_EQ(parseCsv(devices.out).header.size(), 5u);
