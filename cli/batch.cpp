@@ -25,6 +25,7 @@ namespace {
 
 struct Slot {
     std::optional<RecordSpectra> result;
+    std::vector<std::string> warnings;
     std::string error;  // empty when the record succeeded
     bool done = false;
 };
@@ -41,10 +42,10 @@ class OrderedReporter {
         const std::lock_guard lock(mutex_);
         slots_[i].done = true;
         while (next_ < slots_.size() && slots_[next_].done) {
-            if (!slots_[next_].error.empty()) {
-                bar_.print("velmora-spectra: " + sources_[next_].label + ": " +
-                           slots_[next_].error + "\n");
-            }
+            std::vector<std::string> lines = slots_[next_].warnings;
+            if (!slots_[next_].error.empty()) lines.push_back(slots_[next_].error);
+            for (const std::string& line : lines)
+                bar_.print("velmora-spectra: " + sources_[next_].label + ": " + line + "\n");
             ++next_;
         }
     }
@@ -113,6 +114,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
                 Slot& slot = slots[i];
                 try {
                     RecordSpectra r = computeRecord(sources[i], settings);
+                    slot.warnings = r.warnings;
                     if (!combined) {
                         const std::string path = outputPathFor(options, sources[i]);
                         if (sameFile(path, sources[i].path)) {

@@ -22,6 +22,8 @@ RunSettings runSettings(const Options& options) {
     s.units = resultUnits(options.outputUnit);
     s.read.variable = options.variable;
     s.read.timeStepGiven = s.dtOverride > 0.0;
+    s.read.unitGiven = options.inputUnit;
+    if (options.classic) s.read.classicStep = classic.dt;
     return s;
 }
 
@@ -31,6 +33,7 @@ RecordSpectra computeRecord(const RecordSource& source, const RunSettings& setti
     out.name = source.name;
     out.label = source.label;
     out.format = raw.format;
+    out.warnings = std::move(raw.warnings);
     out.inputUnit = settings.inputUnit.value_or(raw.unit);
     out.samples = raw.samples.size();
     out.dt = settings.dtOverride > 0.0 ? settings.dtOverride : raw.dt;

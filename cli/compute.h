@@ -41,6 +41,7 @@ struct RecordSpectra {
     std::size_t samples = 0;              // in the record
     std::size_t steps = 0;                // used
     std::vector<DampedSpectrum> spectra;  // one per damping ratio, in order
+    std::vector<std::string> warnings;    // about the record file, one line each
 };
 
 // Reads the record and computes its spectra; throws RecordError (or

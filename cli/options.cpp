@@ -22,8 +22,9 @@ namespace {
 const char* const kDescription =
     "Elastic response spectra (SD, SV, PSV, SA) of a damped single-degree-of-freedom\n"
     "oscillator driven by recorded ground accelerations, for many records at once.\n"
-    "Inputs are MAT-files, PEER NGA .AT2 files, text/CSV files with one column\n"
-    "(acceleration, needs --dt) or two (time, acceleration), folders of those\n"
+    "Inputs are MAT-files, PEER NGA .AT2 files, text/CSV files (after any title\n"
+    "lines, one column of accelerations after an \"N dt\" line or with --dt, or\n"
+    "two: time, acceleration), folders of those\n"
     "(.mat .at2 .txt .csv .dat, sorted by name) and the program's catalogue records\n"
     "(--record). Results are in m, m/s and m/s2 unless --output-units says otherwise.";
 
@@ -117,8 +118,8 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
         app.add_option("--units", units, "Both input and output units: g, m/s2 or cm/s2")
             ->type_name("UNIT");
     app.add_option("--input-units", inputUnits,
-                   "Unit of the records (default: g for .AT2,\n"
-                   "m/s2 otherwise)")
+                   "Unit of the records (default: the unit an\n"
+                   ".AT2 header states, m/s2 otherwise)")
         ->type_name("UNIT")
         ->excludes(unitsOpt);
     app.add_option("--output-units", outputUnits,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,18 +43,31 @@ const char* formatName(RecordFormat format);
 struct RawRecord {
     std::vector<double> samples;             // as stored, in `unit`
     double dt = 0.0;                         // s; 0 when the file gives no time step
-    AccelUnit unit = AccelUnit::MetrePerS2;  // the format's own unit
+    AccelUnit unit = AccelUnit::MetrePerS2;  // the unit the record is read in
     RecordFormat format = RecordFormat::Text;
+    std::vector<std::string> warnings;  // "warning: ..." about this file, one line each
 };
+
+// The largest record file read (text, .AT2 or MAT-file), in bytes: a larger
+// file, or a stream that goes on past it, is refused rather than filling
+// the memory.
+inline constexpr std::size_t MAX_RECORD_FILE_BYTES = std::size_t{256} << 20;
 
 struct ReadSettings {
-    std::string variable;        // MAT-files: empty means named after the file
-    bool timeStepGiven = false;  // --dt: time columns are not read
+    std::string variable;  // MAT-files: empty means named after the file
+    // --dt or --classic: the step is given, so a time column that yields
+    // none is no error (the file's own step is still reported when it has one).
+    bool timeStepGiven = false;
+    std::optional<AccelUnit> unitGiven;  // --input-units: wins over a unit a file states
+    double classicStep =
+        0.0;  // --classic: the step it computes with (a file's other step is warned of)
+    std::size_t maxFileBytes = MAX_RECORD_FILE_BYTES;
 };
 
-// Reads one record. Throws RecordError when the file is missing or
-// unreadable, holds no such variable, no samples or a value that is not a
-// finite number, or is not laid out as its format requires.
+// Reads one record. Throws RecordError when the file is missing, not a
+// regular file or stream, larger than maxFileBytes or unreadable, holds no
+// such variable, no samples or a value that is not a finite number, or is
+// not laid out as its format requires.
 RawRecord readRecord(const RecordSource& source, const ReadSettings& settings);
 
 // The time step of an evenly spaced time column, rounded to 12 significant

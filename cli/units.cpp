@@ -10,9 +10,11 @@ std::optional<AccelUnit> parseAccelUnit(std::string_view text) {
     std::transform(t.begin(), t.end(), t.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (t == "g") return AccelUnit::G;
-    if (t == "m/s2" || t == "m/s^2" || t == "m/s/s") return AccelUnit::MetrePerS2;
-    if (t == "cm/s2" || t == "cm/s^2" || t == "cm/s/s" || t == "gal") {
-        return AccelUnit::CentimetrePerS2;
+    if (t == "gal") return AccelUnit::CentimetrePerS2;
+    // A length per second squared, written any of the common ways.
+    for (const char* perS2 : {"/s2", "/s^2", "/s/s", "/sec2", "/sec^2", "/sec/sec"}) {
+        if (t == std::string("m") + perS2) return AccelUnit::MetrePerS2;
+        if (t == std::string("cm") + perS2) return AccelUnit::CentimetrePerS2;
     }
     return std::nullopt;
 }

@@ -13,8 +13,9 @@ enum class AccelUnit { G, MetrePerS2, CentimetrePerS2 };
 // Standard gravity, m/s^2: records given in g are converted with it.
 inline constexpr double STANDARD_GRAVITY = 9.80665;
 
-// "g", "m/s2" (or "m/s^2"), "cm/s2" (or "cm/s^2", "gal"); case does not
-// matter. Nothing for any other text.
+// "g", "m/s2" and "cm/s2", the latter two also as "/s^2", "/s/s", "/sec2",
+// "/sec^2", "/sec/sec", and "gal" for cm/s2; case does not matter. Nothing
+// for any other text.
 std::optional<AccelUnit> parseAccelUnit(std::string_view text);
 
 // The unit's name as the options spell it.

@@ -1,6 +1,7 @@
 #include "cli/writers.h"
 
 #include <charconv>
+#include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "cli/numbers.h"
@@ -14,11 +15,57 @@ namespace velmora::spectra {
 
 namespace {
 
+using json = nlohmann::ordered_json;
+
+// The shortest text that reads back as exactly x (0.1, not
+// 0.10000000000000001), without printf's locale.
 void appendNumber(std::string& out, double x) {
     char buffer[32];
-    // The same digits as printf's %.17g, without its locale and parsing.
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::general, 17);
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, x);
     out.append(buffer, r.ptr);
+}
+
+// JSON text with every floating-point number as appendNumber writes it
+// (the library's own printer does not promise the shortest form).
+void appendJson(std::string& out, const json& value) {
+    switch (value.type()) {
+        case json::value_t::object: {
+            out += '{';
+            bool first = true;
+            for (const auto& [key, item] : value.items()) {
+                if (!first) out += ',';
+                first = false;
+                // File names need not be UTF-8; a stray byte must not lose
+                // the results.
+                out += json(key).dump(-1, ' ', false, json::error_handler_t::replace);
+                out += ':';
+                appendJson(out, item);
+            }
+            out += '}';
+            break;
+        }
+        case json::value_t::array: {
+            out += '[';
+            for (std::size_t i = 0; i < value.size(); ++i) {
+                if (i > 0) out += ',';
+                appendJson(out, value[i]);
+            }
+            out += ']';
+            break;
+        }
+        case json::value_t::number_float: {
+            const double x = value.get<double>();
+            if (std::isfinite(x)) {
+                appendNumber(out, x);
+            } else {
+                out += "null";
+            }
+            break;
+        }
+        default:
+            out += value.dump(-1, ' ', false, json::error_handler_t::replace);
+            break;
+    }
 }
 
 void appendField(std::string& out, const std::string& text) {
@@ -71,7 +118,6 @@ std::string csvText(const RunSettings& settings, const std::vector<const RecordS
 
 std::string jsonText(const RunSettings& settings,
                      const std::vector<const RecordSpectra*>& records) {
-    using json = nlohmann::ordered_json;
     const ResultUnits& u = settings.units;
     json s;
     s["classic"] = settings.classic;
@@ -87,7 +133,7 @@ std::string jsonText(const RunSettings& settings,
                      ? json("the first " + std::to_string(MAX_STEPS) + " samples at most")
                      : json("every sample");
     s["input_units"] = settings.inputUnit ? json(unitName(*settings.inputUnit))
-                                          : json("g for .AT2, m/s2 otherwise");
+                                          : json("as an .AT2 header states, m/s2 otherwise");
     s["output_units"] = {{"period", "s"},
                          {"sd", u.lengthName},
                          {"sv", u.velocityName},
@@ -122,8 +168,10 @@ std::string jsonText(const RunSettings& settings,
     doc["version"] = VELMORA_VERSION;
     doc["settings"] = std::move(s);
     doc["records"] = std::move(list);
-    // File names need not be UTF-8; a stray byte must not lose the results.
-    return doc.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+    std::string out;
+    appendJson(out, doc);
+    out += '\n';
+    return out;
 }
 
 std::string resultText(OutputFormat format, const RunSettings& settings,

@@ -9,11 +9,13 @@
 namespace velmora::spectra {
 
 // period_s, then per record, damping ratio and ordinate one column headed
-// "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers as %.17g.
+// "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers in the shortest
+// form that reads back exactly.
 std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
 
 // {"settings": {...}, "records": [{"name", ..., "damping": [{"zeta",
-// "period", "sd", "sv", "psv", "sa"}]}]}; numbers read back exactly.
+// "period", "sd", "sv", "psv", "sa"}]}]}; numbers in the shortest form that
+// reads back exactly.
 std::string jsonText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
 
 std::string resultText(OutputFormat format, const RunSettings& settings,

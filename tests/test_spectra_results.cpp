@@ -1,7 +1,9 @@
 // velmora-spectra's numbers: against the closed-form response to a constant
 // acceleration at a time step other than the program's, in every unit,
-// bitwise against the program itself with --classic, and the same whether
-// the records are computed in parallel or one at a time.
+// bitwise against the program itself with --classic, the same whether the
+// records are computed in parallel or one at a time, and written in the
+// shortest form that reads back exactly.
+#include <cctype>
 #include <cmath>
 #include <numbers>
 
@@ -176,7 +178,34 @@ TEST(SpectraResults, ClassicUsesTheProgramsStepWhateverTheFileSays) {
     expectClassicEqualsProgram({dir / "copy.txt"}, 5, "1");
 }
 
-TEST(SpectraResults, JsonHoldsTheCsvNumbersExactlyWithTheSettings) {
+// The numbers of a CSV or JSON text (outside JSON strings, after the CSV
+// header), as written.
+std::vector<std::string> numberTokens(const std::string& text) {
+    std::vector<std::string> tokens;
+    bool inString = false;
+    std::size_t i = text.find('\n');  // a CSV header, or nothing in one-line JSON
+    i = text.front() == '{' ? 0 : i + 1;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            if (c == '"') inString = false;
+            ++i;
+        } else if (c == '"') {
+            inString = true;
+            ++i;
+        } else if (std::isdigit(static_cast<unsigned char>(c)) || c == '-') {
+            const std::size_t end = text.find_first_not_of("0123456789.eE+-", i);
+            tokens.push_back(text.substr(i, end - i));
+            i = end;
+        } else {
+            ++i;
+        }
+    }
+    return tokens;
+}
+
+TEST(SpectraResults, CsvAndJsonHoldTheSameNumbersInTheShortestExactForm) {
     ScratchFolder dir;
     writeText(dir / "r.txt", twoColumns(noiseRecord(500, 17), 0.01));
     const auto csv = spectra({dir / "r.txt", "-q", "-d", "0.02,0.1"});
@@ -196,6 +225,22 @@ TEST(SpectraResults, JsonHoldsTheCsvNumbersExactlyWithTheSettings) {
     EXPECT_TRUE(sameBits(d[0]["period"].get<std::vector<double>>(), table.column("period_s")));
     EXPECT_TRUE(sameBits(d[1]["sa"].get<std::vector<double>>(), table.column("r z=0.1 SA[m/s2]")));
     EXPECT_TRUE(sameBits(d[0]["sv"].get<std::vector<double>>(), table.column("r z=0.02 SV[m/s]")));
+
+    // Each number is the shortest text that reads back as its value: 0.1,
+    // not 0.10000000000000001 (the program's second period, 0.1 + 0.05, is
+    // not the double nearest 0.15).
+    EXPECT_EQ(csv.out.substr(csv.out.find('\n') + 1, 4), "0.1,");
+    EXPECT_NE(js.out.find("\"periods\":[0.1,0.15000000000000002,0.2,"), std::string::npos);
+    for (const std::string* text : {&csv.out, &js.out}) {
+        const auto tokens = numberTokens(*text);
+        EXPECT_GT(tokens.size(), 8 * 160u);
+        for (const std::string& t : tokens) {
+            char* end = nullptr;
+            const double x = std::strtod(t.c_str(), &end);
+            ASSERT_EQ(*end, '\0') << t;
+            ASSERT_EQ(shortest(x), t);
+        }
+    }
 }
 
 TEST(SpectraResults, ParallelRunsGiveExactlyTheSingleThreadedOutput) {
