@@ -3,7 +3,9 @@
 //
 // - A new or replaced regular file is written under a short hidden
 //   temporary name beside it and renamed into place when complete; a file
-//   that is replaced keeps its mode (and its owner when the user may set it).
+//   that is replaced keeps its mode and owner. (Where the new file could
+//   not be given the owner, or only the owner may replace it, the file is
+//   rewritten in place as below.)
 // - A symbolic link is followed: the file it points to is written, the link
 //   stays.
 // - A regular file with other hard links is rewritten in place, so every

@@ -228,7 +228,7 @@ TEST_F(SpectraOutputTargets, LinksAndModesAreKept) {
     expectNoHiddenFiles(dir_.path() / "real");
 }
 
-TEST_F(SpectraOutputTargets, AReadOnlyFileIsRefusedUnlessTheUserMayWriteIt) {
+TEST_F(SpectraOutputTargets, PermissionsAndOwnersAreRespected) {
     writeText(dir_ / "locked.csv", "old\n");
     ::chmod((dir_ / "locked.csv").c_str(), 0444);
     const auto r = spectra({good_, "-o", dir_ / "locked.csv", "-q"});
@@ -245,23 +245,45 @@ TEST_F(SpectraOutputTargets, AReadOnlyFileIsRefusedUnlessTheUserMayWriteIt) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(isResult(dir_ / "locked.csv"));
     EXPECT_EQ(statOf(dir_ / "locked.csv").st_mode & 07777, 0444u);
-    // Another user, in a folder of their own that they may write, is refused.
+    auto asNobody = [&](const fs::path& output) {
+        return velmora::testing::runProcess(
+            "/usr/bin/setpriv",
+            {"--reuid=65534", "--regid=65534", "--clear-groups",
+             velmora::testing::builtProgram("velmora-spectra"), good_, "-o", output.string(), "-q"},
+            "", {"QT_QPA_PLATFORM=offscreen"});
+    };
+    // Another user, in a folder of their own, is refused their read-only
+    // file; a file of theirs the superuser writes stays theirs.
     const fs::path theirs = dir_.path() / "theirs";
     fs::create_directories(theirs);
-    writeText((theirs / "locked.csv").string(), "old\n");
+    for (const char* name : {"locked.csv", "open.csv"}) {
+        writeText((theirs / name).string(), "old\n");
+        ASSERT_EQ(::chown((theirs / name).c_str(), 65534, 65534), 0);
+    }
     ::chmod((theirs / "locked.csv").c_str(), 0444);
     ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
-    ASSERT_EQ(::chown((theirs / "locked.csv").c_str(), 65534, 65534), 0);
-    const auto other =
-        velmora::testing::runProcess("/usr/bin/setpriv",
-                                     {"--reuid=65534", "--regid=65534", "--clear-groups",
-                                      velmora::testing::builtProgram("velmora-spectra"), good_,
-                                      "-o", (theirs / "locked.csv").string(), "-q"},
-                                     "", {"QT_QPA_PLATFORM=offscreen"});
-    EXPECT_EQ(other.status, 1) << other.err;
-    EXPECT_NE(other.err.find("the file is read-only"), std::string::npos) << other.err;
+    const auto refused = asNobody(theirs / "locked.csv");
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("the file is read-only"), std::string::npos) << refused.err;
     EXPECT_EQ(readText((theirs / "locked.csv").string()), "old\n");
+    EXPECT_EQ(spectra({good_, "-o", (theirs / "open.csv").string(), "-q"}).status, 0);
+    EXPECT_TRUE(isResult((theirs / "open.csv").string()));
+    EXPECT_EQ(statOf((theirs / "open.csv").string()).st_uid, 65534u);
+    EXPECT_EQ(statOf((theirs / "open.csv").string()).st_gid, 65534u);
+    // A file others may write, in a sticky folder (as /tmp) where only its
+    // owner may replace it: rewritten in place, still the superuser's.
+    const fs::path shared = dir_.path() / "shared";
+    fs::create_directories(shared);
+    ::chmod(shared.c_str(), 01777);
+    writeText((shared / "common.csv").string(), "old\n");
+    ::chmod((shared / "common.csv").c_str(), 0666);
+    const auto sticky = asNobody(shared / "common.csv");
+    EXPECT_EQ(sticky.status, 0) << sticky.err;
+    EXPECT_TRUE(isResult((shared / "common.csv").string()));
+    EXPECT_EQ(statOf((shared / "common.csv").string()).st_uid, 0u);
+    EXPECT_EQ(statOf((shared / "common.csv").string()).st_mode & 07777, 0666u);
     expectNoHiddenFiles(theirs);
+    expectNoHiddenFiles(shared);
 }
 
 TEST_F(SpectraOutputTargets, WhatIsNotARegularFileIsWrittenThrough) {
