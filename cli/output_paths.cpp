@@ -60,7 +60,8 @@ std::string findOutputClash(const Options& options, const std::vector<RecordSour
     if (!options.outputFile.empty()) outputs.emplace_back("-o", options.outputFile);
     if (!options.outDir.empty()) {
         for (const RecordSource& s : sources) {
-            outputs.emplace_back("--out", outputPathFor(options, s));
+            // A folder without records gets no file.
+            if (s.problem.empty()) outputs.emplace_back("--out", outputPathFor(options, s));
         }
     }
     if (!options.plotFile.empty()) outputs.emplace_back("--plot", options.plotFile);
