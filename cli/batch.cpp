@@ -12,10 +12,11 @@
 #include <system_error>
 #include <thread>
 
-#include "cli/output_files.h"
+#include "cli/output_paths.h"
 #include "cli/progress_bar.h"
 #include "cli/readers.h"
 #include "cli/writers.h"
+#include "host/output_file.h"
 
 namespace fs = std::filesystem;
 
@@ -63,15 +64,6 @@ std::string describe(const std::exception& e) {
     return e.what();
 }
 
-std::string outputPathFor(const Options& options, const RecordSource& source) {
-    return (fs::path(options.outDir) / (source.name + extensionOf(options.format))).string();
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
-}
-
 }  // namespace
 
 int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal,
@@ -87,6 +79,11 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
     const std::size_t n = sources.size();
     bool outputFailed = false;
 
+    if (const std::string clash = findOutputClash(options, sources); !clash.empty()) {
+        err << "velmora-spectra: " << clash << "\nRun with --help for more information."
+            << std::endl;
+        return EXIT_BAD_OPTIONS;
+    }
     if (!options.outDir.empty()) {
         std::error_code ec;
         fs::create_directories(options.outDir, ec);
@@ -116,12 +113,8 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
                     RecordSpectra r = computeRecord(sources[i], settings);
                     slot.warnings = r.warnings;
                     if (!combined) {
-                        const std::string path = outputPathFor(options, sources[i]);
-                        if (sameFile(path, sources[i].path)) {
-                            throw std::runtime_error("its result file \"" + path +
-                                                     "\" would replace the record itself");
-                        }
-                        writeFileAtomically(path, resultText(options.format, settings, {&r}));
+                        writeOutputFile(outputPathFor(options, sources[i]),
+                                        resultText(options.format, settings, {&r}));
                     }
                     if (keep) slot.result = std::move(r);
                 } catch (const std::exception& e) {
@@ -159,7 +152,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
             }
         } else {
             try {
-                writeFileAtomically(options.outputFile, text);
+                writeOutputFile(options.outputFile, text);
             } catch (const std::exception& e) {
                 err << "velmora-spectra: " << e.what() << std::endl;
                 outputFailed = true;
@@ -169,8 +162,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
     if (!options.plotFile.empty() && !done.empty()) {
         try {
             if (!plot) throw std::runtime_error("this build cannot draw figures");
-            produceFileAtomically(options.plotFile,
-                                  [&](const std::string& tmp) { plot(settings, done, tmp); });
+            plot(settings, done, options.plotFile);
         } catch (const std::exception& e) {
             err << "velmora-spectra: " << e.what() << std::endl;
             outputFailed = true;

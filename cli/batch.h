@@ -13,7 +13,8 @@
 namespace velmora::spectra {
 
 // Draws the records' spectra into an image file (the file type follows its
-// extension); throws std::exception with the reason.
+// extension), written whole or not at all; throws std::exception with the
+// reason.
 using PlotWriter =
     std::function<void(const RunSettings& settings,
                        const std::vector<const RecordSpectra*>& records, const std::string& path)>;
@@ -27,8 +28,9 @@ struct BatchSummary {
 
 // Runs the command line's work. Results go to `out` unless the options name
 // files; messages, the progress bar (when `errIsTerminal`) and the summary
-// go to `err`. Returns the exit status: 0, or 1 when a record or an output
-// failed.
+// go to `err`. Returns the exit status: 0, 1 when a record or an output
+// failed, or 2 before any work when an output would overwrite an input or
+// another output.
 int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool errIsTerminal,
              const PlotWriter& plot = {}, BatchSummary* summary = nullptr);
 

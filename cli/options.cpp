@@ -42,7 +42,8 @@ const char* const kExamples =
     "      one CSV per record in results/ and a figure of the four spectra\n"
     "\n"
     "Exit status: 0 all records done, 1 a record (or an output file) failed,\n"
-    "2 bad options. See docs/velmora-spectra.md for the file formats.";
+    "2 bad options (also an output that is an input or another output).\n"
+    "See docs/velmora-spectra.md for the file formats.";
 
 class BadOption : public std::runtime_error {
   public:

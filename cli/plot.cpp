@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include "cli/numbers.h"
 #include "host/graphics_model.h"
+#include "host/output_file.h"
 #include "host/qt_export.h"
 
 namespace velmora::spectra {
@@ -31,8 +33,10 @@ void label(GraphicsModel& m, Handle axes, const char* which, const std::string& 
 
 void plotSpectra(const RunSettings& settings, const std::vector<const RecordSpectra*>& records,
                  const std::string& path) {
-    // A figure needs the window system but no screen.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // A figure needs the window system but no screen: whatever platform the
+    // environment names (xcb over SSH or from cron cannot start, and Qt
+    // then aborts), the drawing is done off screen.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(quietQtMessages);
     std::unique_ptr<QApplication> app;
     if (!QApplication::instance()) {
@@ -94,7 +98,9 @@ void plotSpectra(const RunSettings& settings, const std::vector<const RecordSpec
             m.legend(Value::textRows(names), 1);
         }
     }
-    qtview::saveFigureImage(m, fig, path);
+    const QByteArray bytes = qtview::encodeFigureImage(m, fig, path);
+    writeOutputFile(path,
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 }  // namespace velmora::spectra

@@ -1,8 +1,8 @@
 #include "host/qt_export.h"
 
 #include <qcustomplot.h>
+#include <QBuffer>
 #include <QClipboard>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -12,8 +12,10 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "host/output_file.h"
 #include "host/qt_figure_window.h"
 #include "host/qt_values.h"
 
@@ -70,10 +72,12 @@ void paintFigure(QCPPainter& p, FigureWindow& w) {
     }
 }
 
-void openForWriting(QFile& f, const std::string& path) {
-    f.setFileName(QString::fromStdString(path));
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        throw Error("Cannot write \"" + path + "\": " + f.errorString().toStdString() + ".");
+// The whole file at once, so that a failure leaves nothing at the path.
+void writeFile(const std::string& path, std::string_view bytes) {
+    try {
+        writeOutputFile(path, bytes);
+    } catch (const OutputError& e) {
+        throw Error("Cannot write \"" + path + "\": " + e.reason() + ".");
     }
 }
 
@@ -117,7 +121,7 @@ QImage renderFigureImage(GraphicsModel& model, Handle figure, double scale) {
     return image;
 }
 
-void saveFigureImage(GraphicsModel& model, Handle figure, const std::string& path) {
+QByteArray encodeFigureImage(GraphicsModel& model, Handle figure, const std::string& path) {
     const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
     if (suffix != "png" && suffix != "svg" && suffix != "pdf") {
         throw Error("Cannot save a figure as \"" + path +
@@ -125,24 +129,23 @@ void saveFigureImage(GraphicsModel& model, Handle figure, const std::string& pat
     }
     requireFigure(model, figure);
     const double ppi = screenPpi(model);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     if (suffix == "png") {
         QImage image = renderFigureImage(model, figure, kReportDpi / ppi);
         const int dpm = static_cast<int>(std::lround(kReportDpi / 0.0254));
         image.setDotsPerMeterX(dpm);
         image.setDotsPerMeterY(dpm);
-        QFile f;
-        openForWriting(f, path);
-        if (!image.save(&f, "PNG")) throw Error("Cannot write the image \"" + path + "\".");
-        return;
+        if (!image.save(&buffer, "PNG")) throw Error("Cannot draw the image \"" + path + "\".");
+        return bytes;
     }
-    QFile f;
-    openForWriting(f, path);
     withFigure(model, figure, [&](FigureWindow& w) {
         const QSize size = w.canvas()->size();
         const QString title = figureTitle(model, figure);
         if (suffix == "svg") {
             QSvgGenerator svg;
-            svg.setOutputDevice(&f);
+            svg.setOutputDevice(&buffer);
             svg.setSize(size);
             svg.setViewBox(QRect(QPoint(0, 0), size));
             svg.setResolution(static_cast<int>(std::lround(ppi)));
@@ -152,7 +155,7 @@ void saveFigureImage(GraphicsModel& model, Handle figure, const std::string& pat
             paintFigure(p, w);
             p.end();
         } else {
-            QPdfWriter pdf(&f);
+            QPdfWriter pdf(&buffer);
             pdf.setResolution(static_cast<int>(std::lround(ppi)));
             pdf.setCreator("VELMORA");
             pdf.setTitle(title);
@@ -166,9 +169,12 @@ void saveFigureImage(GraphicsModel& model, Handle figure, const std::string& pat
             p.end();
         }
     });
-    if (f.error() != QFileDevice::NoError) {
-        throw Error("Cannot write \"" + path + "\": " + f.errorString().toStdString() + ".");
-    }
+    return bytes;
+}
+
+void saveFigureImage(GraphicsModel& model, Handle figure, const std::string& path) {
+    const QByteArray bytes = encodeFigureImage(model, figure, path);
+    writeFile(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void exportFigureCsv(GraphicsModel& model, Handle figure, const std::string& path) {
@@ -242,12 +248,7 @@ void exportFigureCsv(GraphicsModel& model, Handle figure, const std::string& pat
         }
         text += "\n";
     }
-    QFile f;
-    openForWriting(f, path);
-    if (f.write(text.data(), static_cast<qint64>(text.size())) !=
-        static_cast<qint64>(text.size())) {
-        throw Error("Cannot write \"" + path + "\": " + f.errorString().toStdString() + ".");
-    }
+    writeFile(path, text);
 }
 
 void copyFigureToClipboard(GraphicsModel& model, Handle figure) {

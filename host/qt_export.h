@@ -3,6 +3,7 @@
 // message the user can act on.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <string>
 
@@ -14,7 +15,12 @@ namespace velmora::qtview {
 // the screen.
 QImage renderFigureImage(GraphicsModel& model, Handle figure, double scale = 1.0);
 
-// The file type follows the extension: .png, .svg or .pdf.
+// The bytes of an image file of the figure; the file type follows the
+// extension of `path`: .png, .svg or .pdf.
+QByteArray encodeFigureImage(GraphicsModel& model, Handle figure, const std::string& path);
+
+// The file type follows the extension: .png, .svg or .pdf. The file is
+// written whole or not at all (see host/output_file.h).
 void saveFigureImage(GraphicsModel& model, Handle figure, const std::string& path);
 
 // One column of x per group of curves that share their x values, then one

@@ -1,11 +1,16 @@
 // Figures saved for reports: PNG, SVG and PDF files of the right kind, the
 // curves' numbers as CSV exactly, and clear errors for what cannot be done.
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 #include "host/qt_export.h"
@@ -154,6 +159,70 @@ TEST_F(QtExportTest, WhatCannotBeDoneIsSaidClearly) {
               }).find("no curves"),
               std::string::npos);
     EXPECT_NE(message([&] { saveFigureImage(model(), 12345, gif); }), "no error");
+}
+
+TEST_F(QtExportTest, AFailedWriteIsReportedAndLeavesNothing) {
+    const Handle f = spectra();
+    settle();
+    const std::string kept = dir_.filePath("kept.png").toStdString();
+    {
+        QFile old(QString::fromStdString(kept));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    // Files of 64 bytes at most, with SIGXFSZ ignored: writes past that fail
+    // with EFBIG, as on a full disk.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 64;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::vector<std::pair<std::string, std::string>> messages;
+    for (const char* name : {"f.png", "f.svg", "f.pdf", "f.csv", "kept.png"}) {
+        const std::string path = dir_.filePath(name).toStdString();
+        try {
+            if (QString(name).endsWith(".csv")) {
+                exportFigureCsv(model(), f, path);
+            } else {
+                saveFigureImage(model(), f, path);
+            }
+            messages.emplace_back(path, "no error");
+        } catch (const Error& e) {
+            messages.emplace_back(path, e.what());
+        }
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    for (const auto& [path, message] : messages) {
+        EXPECT_EQ(message, "Cannot write \"" + path + "\": File too large.");
+        EXPECT_EQ(std::filesystem::exists(path), path == kept) << path;
+    }
+    EXPECT_EQ(read(QString::fromStdString(kept)), "old");
+    // Only the old file: no temporary ones.
+    EXPECT_EQ(QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.png"});
+}
+
+TEST_F(QtExportTest, ExportWritesThroughLinksAndKeepsTheMode) {
+    const Handle f = spectra();
+    const std::string target = dir_.filePath("target.csv").toStdString();
+    const std::string link = dir_.filePath("link.csv").toStdString();
+    const std::string twin = dir_.filePath("twin.csv").toStdString();
+    {
+        QFile old(QString::fromStdString(target));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+    }
+    ::chmod(target.c_str(), 0640);
+    std::filesystem::create_symlink("target.csv", link);
+    std::filesystem::create_hard_link(target, twin);
+    exportFigureCsv(model(), f, link);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(read(QString::fromStdString(twin)).startsWith("Period [s],2 %"));
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_nlink, 2u);
 }
 
 TEST_F(QtExportTest, CopyFigurePutsAnImageOnTheClipboard) {

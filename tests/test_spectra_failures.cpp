@@ -2,8 +2,12 @@
 // name and the reason (quoting the file briefly and printably), the others
 // are still computed, the exit status is 1, and no partial output file is
 // left behind. Inputs that are no record files at all: devices, endless
-// streams, links that lead nowhere. Also the figure files.
+// streams, links that lead nowhere. Also the figure files, and what becomes
+// of the files named as outputs: written through, refused or left as they
+// were, never silently replaced.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <chrono>
 #include <cmath>
@@ -275,6 +279,238 @@ TEST_F(SpectraFailures, FiguresAreWrittenAsPngSvgAndPdf) {
         }
     }
     for (const auto& name : dir_.fileNames()) EXPECT_NE(name.front(), '.') << name;
+}
+
+struct stat statOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+// velmora-spectra allowed files of 1 KiB at most. With SIGXFSZ ignored a
+// write past that fails with EFBIG, as on a full disk; else the signal ends
+// the program mid-write.
+ProcessResult spectraWithSmallFiles(const std::vector<std::string>& args,
+                                    bool ignoreSignal = true) {
+    std::vector<std::string> all = {"-c",
+                                    std::string("ulimit -c 0 -f 1; ") +
+                                        (ignoreSignal ? "trap '' XFSZ; " : "") +
+                                        "exec \"$0\" \"$@\"",
+                                    velmora::testing::builtProgram("velmora-spectra")};
+    all.insert(all.end(), args.begin(), args.end());
+    return velmora::testing::runProcess("/bin/bash", all, "", {"QT_QPA_PLATFORM=offscreen"});
+}
+
+class SpectraOutputTargets : public SpectraFailures {
+  protected:
+    // The names in the folder, hidden temporary files would be among them.
+    void expectNoHiddenFiles(const fs::path& folder) {
+        for (const auto& e : fs::directory_iterator(folder)) {
+            EXPECT_NE(e.path().filename().string().front(), '.') << e.path();
+        }
+    }
+    bool isResult(const std::string& path) {
+        return readText(path).rfind("period_s,good z=0.05 SD[m]", 0) == 0;
+    }
+};
+
+TEST_F(SpectraOutputTargets, LinksAndModesAreKept) {
+    // A symbolic link: its target is replaced, the link stays.
+    fs::create_directories(dir_.path() / "real");
+    writeText(dir_ / "real/target.csv", "old\n");
+    fs::create_symlink("real/target.csv", dir_.path() / "link.csv");
+    fs::create_symlink("real/new.csv", dir_.path() / "dangling.csv");
+    // Hard links: both names see the new content.
+    writeText(dir_ / "first.csv", "old\n");
+    fs::create_hard_link(dir_.path() / "first.csv", dir_.path() / "second.csv");
+    // A private file stays private.
+    writeText(dir_ / "private.csv", "old\n");
+    ::chmod((dir_ / "private.csv").c_str(), 0600);
+    for (const char* name : {"link.csv", "dangling.csv", "first.csv", "private.csv"}) {
+        SCOPED_TRACE(name);
+        const auto r = spectra({good_, "-o", dir_ / name, "-q"});
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+    EXPECT_TRUE(fs::is_symlink(dir_.path() / "link.csv"));
+    EXPECT_TRUE(isResult(dir_ / "real/target.csv"));
+    EXPECT_TRUE(fs::is_symlink(dir_.path() / "dangling.csv"));
+    EXPECT_TRUE(isResult(dir_ / "real/new.csv"));
+    EXPECT_EQ(statOf(dir_ / "first.csv").st_ino, statOf(dir_ / "second.csv").st_ino);
+    EXPECT_EQ(statOf(dir_ / "first.csv").st_nlink, 2u);
+    EXPECT_TRUE(isResult(dir_ / "second.csv"));
+    EXPECT_EQ(statOf(dir_ / "private.csv").st_mode & 07777, 0600u);
+    EXPECT_TRUE(isResult(dir_ / "private.csv"));
+    // The longest legal name.
+    const std::string longest = dir_ / (std::string(251, 'n') + ".csv");
+    const auto r = spectra({good_, "-o", longest, "-q"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(isResult(longest));
+    expectNoHiddenFiles(dir_.path());
+    expectNoHiddenFiles(dir_.path() / "real");
+}
+
+TEST_F(SpectraOutputTargets, PermissionsAndOwnersAreRespected) {
+    writeText(dir_ / "locked.csv", "old\n");
+    ::chmod((dir_ / "locked.csv").c_str(), 0444);
+    const auto r = spectra({good_, "-o", dir_ / "locked.csv", "-q"});
+    if (::geteuid() != 0) {
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(
+            r.err.find("cannot write \"" + (dir_ / "locked.csv") + "\": the file is read-only"),
+            std::string::npos)
+            << r.err;
+        EXPECT_EQ(readText(dir_ / "locked.csv"), "old\n");
+        return;
+    }
+    // The superuser may write any file, as cp does; the mode stays.
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(isResult(dir_ / "locked.csv"));
+    EXPECT_EQ(statOf(dir_ / "locked.csv").st_mode & 07777, 0444u);
+    auto asNobody = [&](const fs::path& output) {
+        return velmora::testing::runProcess(
+            "/usr/bin/setpriv",
+            {"--reuid=65534", "--regid=65534", "--clear-groups",
+             velmora::testing::builtProgram("velmora-spectra"), good_, "-o", output.string(), "-q"},
+            "", {"QT_QPA_PLATFORM=offscreen"});
+    };
+    // Another user, in a folder of their own, is refused their read-only
+    // file; a file of theirs the superuser writes stays theirs.
+    const fs::path theirs = dir_.path() / "theirs";
+    fs::create_directories(theirs);
+    for (const char* name : {"locked.csv", "open.csv"}) {
+        writeText((theirs / name).string(), "old\n");
+        ASSERT_EQ(::chown((theirs / name).c_str(), 65534, 65534), 0);
+    }
+    ::chmod((theirs / "locked.csv").c_str(), 0444);
+    ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+    const auto refused = asNobody(theirs / "locked.csv");
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("the file is read-only"), std::string::npos) << refused.err;
+    EXPECT_EQ(readText((theirs / "locked.csv").string()), "old\n");
+    EXPECT_EQ(spectra({good_, "-o", (theirs / "open.csv").string(), "-q"}).status, 0);
+    EXPECT_TRUE(isResult((theirs / "open.csv").string()));
+    EXPECT_EQ(statOf((theirs / "open.csv").string()).st_uid, 65534u);
+    EXPECT_EQ(statOf((theirs / "open.csv").string()).st_gid, 65534u);
+    // A file others may write, in a sticky folder (as /tmp) where only its
+    // owner may replace it: rewritten in place, still the superuser's.
+    const fs::path shared = dir_.path() / "shared";
+    fs::create_directories(shared);
+    ::chmod(shared.c_str(), 01777);
+    writeText((shared / "common.csv").string(), "old\n");
+    ::chmod((shared / "common.csv").c_str(), 0666);
+    const auto sticky = asNobody(shared / "common.csv");
+    EXPECT_EQ(sticky.status, 0) << sticky.err;
+    EXPECT_TRUE(isResult((shared / "common.csv").string()));
+    EXPECT_EQ(statOf((shared / "common.csv").string()).st_uid, 0u);
+    EXPECT_EQ(statOf((shared / "common.csv").string()).st_mode & 07777, 0666u);
+    expectNoHiddenFiles(theirs);
+    expectNoHiddenFiles(shared);
+}
+
+TEST_F(SpectraOutputTargets, WhatIsNotARegularFileIsWrittenThrough) {
+    // Standard output by name: a link to /proc/self/fd/1 as /dev/stdout is
+    // (a scratch one, so that a fault cannot replace the system's).
+    fs::create_symlink("/proc/self/fd/1", dir_.path() / "stdout");
+    const auto out = spectra({good_, "-o", dir_ / "stdout", "-q"});
+    EXPECT_EQ(out.status, 0) << out.err;
+    EXPECT_EQ(out.out.rfind("period_s,good z=0.05 SD[m]", 0), 0u) << out.out.substr(0, 80);
+    EXPECT_TRUE(fs::is_symlink(dir_.path() / "stdout"));
+
+    // A FIFO: its reader gets the results and the FIFO stays.
+    const std::string fifo = dir_ / "pipe.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    // The test holds a writing end too, so the reader waits for the
+    // program and is let go when the test drops it, whatever the program did.
+    const int readEnd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    const int writeEnd = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(readEnd, 0);
+    ASSERT_GE(writeEnd, 0);
+    ::fcntl(readEnd, F_SETFL, 0);
+    std::string received;
+    std::thread reader([&] {
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(readEnd, buffer, sizeof buffer)) > 0;) {
+            received.append(buffer, static_cast<std::size_t>(n));
+        }
+    });
+    const auto r = spectra({good_, "-o", fifo, "-q"});
+    ::close(writeEnd);
+    reader.join();
+    ::close(readEnd);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(received.rfind("period_s,good z=0.05 SD[m]", 0), 0u);
+    EXPECT_TRUE(S_ISFIFO(statOf(fifo).st_mode));
+
+    // A device node (only the superuser may make one).
+    const std::string device = dir_ / "null.csv";
+    const std::string figure = dir_ / "null.png";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0 ||
+        ::mknod(figure.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+        GTEST_SKIP() << "cannot make device nodes here";
+    }
+    const auto d = spectra({good_, "-o", device, "--plot", figure, "-q"});
+    EXPECT_EQ(d.status, 0) << d.err;
+    for (const std::string& node : {device, figure}) {
+        const struct stat st = statOf(node);
+        EXPECT_TRUE(S_ISCHR(st.st_mode)) << node;
+        EXPECT_EQ(st.st_rdev, makedev(1, 3)) << node;
+    }
+    expectNoHiddenFiles(dir_.path());
+}
+
+TEST_F(SpectraOutputTargets, AFailedWriteLeavesNothingAndKeepsTheOldFile) {
+    // Every file here is larger than 1 KiB. The figures' results go to
+    // standard output, a pipe, which has no size limit.
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> args = {good_, "-q"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return args;
+    };
+    writeText(dir_ / "kept.csv", "old\n");
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"all.csv", {}},         {"all.json", {"-f", "json"}}, {"kept.csv", {}},
+        {"fig.svg", {"--plot"}}, {"fig.pdf", {"--plot"}},      {"fig.png", {"--plot"}},
+    };
+    for (const auto& [name, extra] : cases) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> args = with(extra);
+        if (extra.empty() || extra.back() != "--plot") args.push_back("-o");
+        args.push_back(dir_ / name);
+        const auto r = spectraWithSmallFiles(args);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_NE(r.err.find("cannot write \"" + (dir_ / name) + "\": File too large"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(fs::exists(dir_ / name), name == "kept.csv");
+    }
+    EXPECT_EQ(readText(dir_ / "kept.csv"), "old\n");
+    // One file per record: each failed record named, no file made.
+    const auto per = spectraWithSmallFiles({good_, "--out", dir_ / "res", "-q"});
+    EXPECT_EQ(per.status, 1);
+    EXPECT_NE(per.err.find(good_ + ": cannot write"), std::string::npos) << per.err;
+    EXPECT_TRUE(fs::is_empty(dir_.path() / "res"));
+    // A hard-linked file is written in place: refused before it is touched.
+    fs::create_hard_link(dir_.path() / "kept.csv", dir_.path() / "alias.csv");
+    const auto linked = spectraWithSmallFiles(with({"-o", dir_ / "kept.csv"}));
+    EXPECT_EQ(linked.status, 1);
+    EXPECT_EQ(readText(dir_ / "alias.csv"), "old\n");
+    // Ended by the signal in the middle of the write: nothing left either.
+    const auto killed = spectraWithSmallFiles(with({"-o", dir_ / "cut.csv"}), false);
+    EXPECT_EQ(killed.status, 128 + SIGXFSZ);
+    EXPECT_FALSE(fs::exists(dir_ / "cut.csv"));
+    expectNoHiddenFiles(dir_.path());
+    expectNoHiddenFiles(dir_.path() / "res");
+}
+
+TEST_F(SpectraOutputTargets, FiguresAreDrawnOffScreenWhateverThePlatform) {
+    // xcb without a display aborts a program that tries to show windows.
+    const auto r =
+        velmora::testing::runProcess(velmora::testing::builtProgram("velmora-spectra"),
+                                     {good_, "--plot", dir_ / "fig.png", "-o", dir_ / "all.csv"},
+                                     "", {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readText(dir_ / "fig.png").substr(0, 4), "\x89PNG");
+    EXPECT_NE(r.err.find("1 record, 0 failed"), std::string::npos) << r.err;
 }
 
 }  // namespace

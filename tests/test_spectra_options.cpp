@@ -114,6 +114,45 @@ TEST_F(SpectraOptions, BadValuesAreBadOptions) {
     EXPECT_EQ(dir_.fileNames(), (std::vector<std::string>{"rec.txt"}));
 }
 
+TEST_F(SpectraOptions, AnOutputThatIsAnInputOrAnotherOutputIsABadOption) {
+    const std::string record = readText(record_);
+    fs::create_directories(dir_.path() / "in");
+    writeText(dir_ / "in/a.csv", twoColumns(noiseRecord(300, 22), 0.02));
+    writeText(dir_ / "in/b.txt", twoColumns(noiseRecord(300, 23), 0.02));
+    fs::create_symlink("rec.txt", dir_.path() / "alias.csv");
+    fs::create_symlink("rec.txt", dir_.path() / "alias.png");
+    fs::create_hard_link(record_, dir_.path() / "twin.csv");
+    const std::string data = std::getenv("VELMORA_DATA") ? std::getenv("VELMORA_DATA") : "";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{record_, "-o", record_}, "-o \"" + record_ + "\" would overwrite the input \"" + record_},
+        {{record_, "-o", dir_ / "alias.csv"}, "would overwrite the input \"" + record_},
+        {{record_, "-o", dir_ / "twin.csv"}, "would overwrite the input \"" + record_},
+        {{record_, "--plot", dir_ / "alias.png"}, "--plot"},
+        {{record_, "-o", dir_ / "new.png", "--plot", dir_ / "new.png"},
+         "--plot \"" + (dir_ / "new.png") + "\" and -o \"" + (dir_ / "new.png") +
+             "\" are the same file"},
+        {{record_, "-o", dir_ / "in/../new.png", "--plot", dir_ / "new.png"}, "the same file"},
+        // --out files beside the inputs: in/a.csv is an input, in/b.csv not.
+        {{dir_ / "in", "--out", dir_ / "in"},
+         "--out \"" + (dir_ / "in/a.csv") + "\" would overwrite the input \"" +
+             (dir_ / "in/a.csv")},
+        {{"--record", "5", "-o", data + "/Nridge1.mat"}, "would overwrite the input record 5"},
+    };
+    for (const auto& [args, mention] : cases) {
+        SCOPED_TRACE(args.back());
+        expectBadOption(spectra(args), mention);
+    }
+    // Nothing was written or made.
+    EXPECT_EQ(readText(record_), record);
+    EXPECT_EQ(dir_.fileNames(),
+              (std::vector<std::string>{"alias.csv", "alias.png", "in", "rec.txt", "twin.csv"}));
+    EXPECT_EQ(readText(dir_ / "in/b.txt"), twoColumns(noiseRecord(300, 23), 0.02));
+    EXPECT_FALSE(fs::exists(dir_ / "in/b.csv"));
+    // A different file of the same name elsewhere is fine.
+    EXPECT_EQ(spectra({dir_ / "in/b.txt", "--out", dir_.str(), "-q"}).status, 0);
+    EXPECT_TRUE(fs::exists(dir_ / "b.csv"));
+}
+
 TEST(SpectraCommandLine, HelpShowsOptionsAndExamples) {
     const auto r = spectra({"--help"});
     EXPECT_EQ(r.status, 0);
