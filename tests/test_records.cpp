@@ -1,6 +1,6 @@
-// The data folder: the catalogue's record files (the real El Centro record,
-// the exact sine, the synthetic stand-ins), the layout file, their
-// byte-for-byte regeneration, and the reading of one record.
+// The data folder: the catalogue's record files (the real recordings with
+// their provenance, the exact sine, the synthetic stand-ins), the layout
+// file, their byte-for-byte regeneration, and the reading of one record.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
