@@ -85,7 +85,7 @@ Check textBlock() {
 }
 
 bool isTextRow(const Value& v) {
-    return v.kind() == ValueKind::Empty || (v.isChar() && v.rows() <= 1);
+    return v.isEmpty() || (v.isChar() && v.rows() <= 1);
 }
 
 bool cellOfTexts(const Value& v) {
@@ -95,29 +95,34 @@ bool cellOfTexts(const Value& v) {
     return true;
 }
 
-const std::map<std::string, Check>& checks() {
+bool isRecordNumber(double x) {
+    return isWhole(x, 1, static_cast<double>(recordCount()));
+}
+
+std::map<std::string, Check> makeChecks() {
     const std::string records = "a whole number from 1 to " + std::to_string(recordCount());
     const std::string lines = std::to_string(catalogueRows());
-    static const std::map<std::string, Check> table = {
+    return {
         {"mat0", matrix("an N x 3 matrix of values from 0 to 1", 0, 3, isRatio)},
         {"mat1", matrix("an N x 3 matrix of values from 0 to 1", 0, 3, isRatio)},
         {"mat2", matrix("a 4 x 3 matrix of numbers", 4, 3, isFinite)},
         {"mat3", matrix("a 4 x 2 matrix of numbers", 4, 2, isFinite)},
         {"DAMP", scalar("a number from 0 to 1", isRatio)},
         {"SCALE1", scalar("a number", isFinite)},
-        {"RECORD", scalar(records, [](double x) { return isWhole(x, 1, 21); })},
+        {"RECORD", scalar(records, isRecordNumber)},
         {"numdamp",
          scalar("a whole number from 1 to 9", [](double x) { return isWhole(x, 1, 9); })},
         {"numquakes",
-         scalar("a whole number from 0 to 21", [](double x) { return isWhole(x, 0, 21); })},
+         scalar("a whole number from 0 to " + std::to_string(recordCount()),
+                [](double x) { return isWhole(x, 0, static_cast<double>(recordCount())); })},
         {"option", scalar("a number", isFinite)},
         {"err", scalar("a number", isFinite)},
         {"EQ_l", scalar("the number " + lines,
                         [](double x) { return x == static_cast<double>(catalogueRows()); })},
         {"damp", row("a row of 1 to 9 numbers from 0 to 1", 1, 9, isRatio)},
-        {"EQ", row("a row of record numbers (" + records + ")", 0, 21,
-                   [](double x) { return isWhole(x, 1, 21); })},
-        {"SCALE2", row("a row of up to 21 numbers", 0, 21, isFinite)},
+        {"EQ", row("a row of up to 9 record numbers (" + records + ")", 0, 9, isRecordNumber)},
+        {"SCALE2", row("a row of up to " + std::to_string(recordCount()) + " numbers", 0,
+                       recordCount(), isFinite)},
         {"EQ_SC",
          [](const Value& v) {
              return v.isDouble() && v.numel() == catalogueRows() &&
@@ -129,7 +134,7 @@ const std::map<std::string, Check>& checks() {
         {"EQ_3", textBlock()},
         {"EQ_charl",
          [](const Value& v) {
-             return v.isChar() || v.kind() == ValueKind::Empty ? std::string() : "is not a text";
+             return v.isChar() || v.isEmpty() ? std::string() : "is not a text";
          }},
         {"EQ_data",
          [](const Value& v) {
@@ -147,6 +152,10 @@ const std::map<std::string, Check>& checks() {
                         : "is not a list of " + std::to_string(catalogueRows()) + " texts";
          }},
     };
+}
+
+const std::map<std::string, Check>& checks() {
+    static const std::map<std::string, Check> table = makeChecks();
     return table;
 }
 

@@ -202,9 +202,10 @@ TEST(LayoutFile, AStructureCostsOnlyItsOwnVariable) {
     EXPECT_EQ(numbers(global(r.dumps[0], "SD")).size(), 5u);
 }
 
-// The matrices' shapes: a colour map must be N x 3 in [0, 1], the colour
-// order likewise, the bar's normals 4 x 3 and its vertices 4 x 2.
-TEST(LayoutFile, LayoutMatricesOfTheWrongShapeGiveWayToTheBuiltInOnes) {
+// Numbers of the wrong shape or range: a colour map must be N x 3 in
+// [0, 1], the colour order likewise, the bar's normals 4 x 3 and its
+// vertices 4 x 2; a record number whole from 1 to 21, at most 9 of them.
+TEST(LayoutFile, NumbersOfTheWrongShapeOrRangeAreRefused) {
     DataCopy data;
     const struct {
         const char* name;
@@ -221,6 +222,16 @@ TEST(LayoutFile, LayoutMatricesOfTheWrongShapeGiveWayToTheBuiltInOnes) {
         {"mat3", Value::matrix(4, 2, {0, 0, 0, 0, 0, 0, 1, 1}), true},
         {"mat3", Value::matrix(3, 2, {0, 0, 0, 0, 1, 1}), false},
         {"mat3", Value::matrix(2, 4, {0, 0, 0, 0, 0, 1, 0, 1}), false},
+        {"RECORD", Value::scalar(21), true},
+        {"RECORD", Value::scalar(2.5), false},
+        {"RECORD", Value::row({1, 2}), false},
+        {"EQ", Value::row({21, 3}), true},
+        {"EQ", Value::row({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), false},
+        {"EQ", Value::column({1, 2}), false},
+        {"damp", Value::row({0.1, 1.5, 0.2, 0.3, 0.4}), false},
+        {"numdamp", Value::scalar(10), false},
+        {"EQ_l", Value::scalar(21), false},
+        {"EQ_SC", Value::ones(21, 1), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.accepted ? " accepted" : " refused"));
