@@ -217,6 +217,7 @@ std::map<std::string, Value> readLayout(const std::vector<std::string>& names) {
     const std::string path = layoutFilePath();
     std::map<std::string, Value> found;
     std::string fileProblem;
+    std::set<std::string> refused;
     try {
         found = mclLoadConditional(path, names);
     } catch (const Error& e) {
@@ -231,13 +232,13 @@ std::map<std::string, Value> readLayout(const std::vector<std::string>& names) {
                     found.insert(one.begin(), one.end());
                 } catch (const Error& bad) {
                     warnOnce(bad.what(), consequence(name));
+                    refused.insert(name);
                 }
             }
         } catch (const Error&) {
             fileProblem = e.what();
         }
     }
-    std::set<std::string> refused;
     for (auto it = found.begin(); it != found.end();) {
         const std::string problem = layoutValueProblem(it->first, it->second);
         if (problem.empty()) {
