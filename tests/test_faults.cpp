@@ -21,9 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "app/functions.h"
+#include "app/global_state.h"
 #include "engine/record_file.h"
 #include "host/matfile.h"
 #include "host/value.h"
+#include "support/program_fixture.h"
 #include "support/script_runner.h"
 
 namespace velmora {
@@ -121,6 +124,23 @@ const BadRecord kBadRecords[] = {
          saveMatFile(d.file(kRecordFile).string(), {{kRecordName, Value::column(acceleration)}});
      },
      "fewer than 2 columns"},
+    {"[time; acceleration] as rows (2 x N)",
+     [](const DataCopy& d) {
+         const Value m = originalRecord(d);
+         std::vector<double> rows;
+         for (std::size_t k = 1; k <= m.rows(); ++k) {
+             rows.push_back(m(k, 1));
+             rows.push_back(m(k, 2));
+         }
+         saveMatFile(d.file(kRecordFile).string(),
+                     {{kRecordName, Value::matrix(2, m.rows(), rows)}});
+     },
+     "is a 2 x 2000 matrix"},
+    {"one [time acceleration] row (1 x 2)",
+     [](const DataCopy& d) {
+         saveMatFile(d.file(kRecordFile).string(), {{kRecordName, Value::row({0.0, 0.5})}});
+     },
+     "is a 1 x 2 matrix"},
     {"NaN sample",
      [](const DataCopy& d) { withSample(d, std::numeric_limits<double>::quiet_NaN()); }, "NaN"},
     {"infinite sample",
@@ -133,23 +153,26 @@ const BadRecord kBadRecords[] = {
      "not a non-empty numeric matrix"},
 };
 
-// A good run, the choices changed to the damaged record, the failing run,
-// then a good run again. Dumps: before the failing run, after it, after
-// the last run.
-std::string option1Session() {
-    return "set option 1\nset numdamp 2\nset damp [0.02 0.05]\nset SCALE1 1.5\n"
-           "eval velmora_gui06(0)\n"
-           "set RECORD 5\ndump\n"
-           "eval velmora_gui06(0)\ndump\n"
-           "set RECORD 1\neval velmora_gui06(0)\ndump\n";
+// A good run, the choices changed (by default to the damaged record), the
+// failing run, then the good choices and a run again. Dumps: before the
+// failing run, after it, after the last run.
+const char* const kOption1Choices =
+    "set numdamp 2\nset damp [0.02 0.05]\nset SCALE1 1.5\nset RECORD 1\n";
+const char* const kOption2Choices =
+    "set DAMP 0.05\nset EQ [1 2]\nset numquakes 2\nset SCALE2 [1 2]\n";
+
+std::string failingRunSession(const std::string& option, const std::string& choices,
+                              const std::string& change) {
+    return "set option " + option + "\n" + choices + "eval velmora_gui06(0)\n" + change +
+           "dump\neval velmora_gui06(0)\ndump\n" + choices + "eval velmora_gui06(0)\ndump\n";
 }
 
-std::string option2Session() {
-    return "set option 2\nset DAMP 0.05\nset EQ [1 2]\nset numquakes 2\nset SCALE2 [1 2]\n"
-           "eval velmora_gui06(0)\n"
-           "set EQ [1 5]\ndump\n"
-           "eval velmora_gui06(0)\ndump\n"
-           "set EQ [1 2]\neval velmora_gui06(0)\ndump\n";
+std::string option1Session(const std::string& change = "set RECORD 5\n") {
+    return failingRunSession("1", kOption1Choices, change);
+}
+
+std::string option2Session(const std::string& change = "set EQ [1 5]\n") {
+    return failingRunSession("2", kOption2Choices, change);
 }
 
 void expectSameGlobals(const json& a, const json& b, const char* const* names, std::size_t n,
@@ -161,10 +184,11 @@ void expectSameGlobals(const json& a, const json& b, const char* const* names, s
 
 // The failing run refused the record with a message naming it; the results
 // and the choices stayed; the session went on and the next run worked.
-void expectRefusedAndRecovered(const ScriptResult& r, const std::string& reason) {
+void expectRefusedAndRecovered(const ScriptResult& r, const std::string& reason,
+                               const char* named = kRecordFile) {
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.errors.size(), 1u) << r.out;
-    EXPECT_NE(r.errors[0].find(kRecordFile), std::string::npos) << r.errors[0];
+    EXPECT_NE(r.errors[0].find(named), std::string::npos) << r.errors[0];
     EXPECT_NE(r.errors[0].find(reason), std::string::npos) << r.errors[0];
     ASSERT_EQ(r.dumps.size(), 3u) << r.out;
     const json& before = r.dumps[0];
@@ -191,6 +215,110 @@ TEST(FaultRecords, EveryDamagedRecordIsRefusedInBothOptions) {
             expectRefusedAndRecovered(runScript(option2Session(), data.env()), bad.reason);
         }
     }
+}
+
+// A scale factor that makes a finite sample overflow is refused like a
+// NaN sample, naming the record and the factor.
+TEST(FaultRecords, OverflowingScaleFactorIsRefusedInBothOptions) {
+    DataCopy data;
+    const std::string reason = "scaled by 1e+308 has a sample that is infinite";
+    {
+        SCOPED_TRACE("Option 1");
+        expectRefusedAndRecovered(
+            runScript(option1Session("set SCALE1 1e308\nset RECORD 5\n"), data.env()), reason);
+    }
+    {
+        SCOPED_TRACE("Option 2");
+        expectRefusedAndRecovered(
+            runScript(option2Session("set EQ [1 5]\nset SCALE2 [1 1e308]\n"), data.env()), reason);
+    }
+}
+
+// Values that no screen stores, set by a script: the run refuses them
+// before any work, naming the value.
+TEST(FaultRunInputs, EveryValueTheRunReadsIsChecked) {
+    const struct {
+        const char* option;
+        const char* change;
+        const char* reason;
+    } cases[] = {
+        {"1", "set RECORD 2.7\n", "The record number 2.7 is not a whole number from 1 to 21."},
+        {"1", "set RECORD 1e300\n", "The record number 1e+300 is not a whole number from 1 to 21."},
+        {"1", "set RECORD 0\n", "The record number 0 is not a whole number"},
+        {"1", "set RECORD 22\n", "The record number 22 is not a whole number"},
+        {"1", "set RECORD \"5\"\n", "The record number is not a single finite number."},
+        {"1", "set damp [-5 0.05]\n", "The damping ratio -5 is not between 0 and 1."},
+        {"1", "set damp [0.02 1.5]\n", "The damping ratio 1.5 is not between 0 and 1."},
+        {"1", "set damp [0.02]\n", "The damping ratio 2 is missing."},
+        {"1", "set numdamp 2.5\n", "The number of damping ratios 2.5 is not a whole number"},
+        {"1", "set numdamp 1e300\n", "The number of damping ratios 1e+300 is not a whole"},
+        {"1", "set numdamp 0\n", "The number of damping ratios 0 is not a whole number"},
+        {"1", "set SCALE1 [1 2]\n", "The scale factor is not a single finite number."},
+        {"2", "set DAMP -5\n", "The damping ratio -5 is not between 0 and 1."},
+        {"2", "set DAMP []\n", "The damping ratio is not a single finite number."},
+        {"2", "set EQ [1 2.5]\n", "The record number 2.5 is not a whole number from 1 to 21."},
+        {"2", "set EQ [1 1e300]\n", "The record number 1e+300 is not a whole number"},
+        {"2", "set SCALE2 [1]\n", "The scale factor 2 is missing."},
+        {"2", "set numquakes 1e300\n", "The number of records 1e+300 is not a whole number"},
+        {"2", "set numquakes 3\n", "The record 3 is missing."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string("Option ") + c.option + ": " + c.change);
+        const std::string session =
+            std::string(c.option) == "1" ? option1Session(c.change) : option2Session(c.change);
+        const auto r = runScript(session);
+        expectRefusedAndRecovered(r, c.reason, c.reason);
+        // No please-wait window is left, and the run's screen is back.
+        ASSERT_EQ(r.dumps.size(), 3u);
+        for (const auto& figure : r.dumps[1].at("figures")) {
+            EXPECT_NE(propText(figure, "Name"), "VELMORA: Please Wait...");
+        }
+    }
+}
+
+// What a script cannot type: values that are not finite numbers.
+TEST_F(ProgramTest, RunRefusesValuesThatAreNotFiniteNumbers) {
+    velmora_gui();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        double option;
+        G id;
+        Value value;
+        const char* message;
+    } cases[] = {
+        {1, G::SCALE1, Value::scalar(nan), "The scale factor is not a single finite number."},
+        {1, G::RECORD, Value::scalar(inf), "The record number is not a single finite number."},
+        {1, G::damp, Value::row({0.02, nan}), "The damping ratio NaN is not between 0 and 1."},
+        {2, G::DAMP, Value::scalar(nan), "The damping ratio is not a single finite number."},
+        {2, G::SCALE2, Value::row({1, 2, -inf}), "The scale factor -Inf is not a finite number."},
+        {2, G::EQ, Value::row({1, nan, 10}),
+         "The record number NaN is not a whole number from 1 to 21."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        inCallback([&] {
+            gv(G::option) = Value::scalar(c.option);
+            const Value kept = gv(c.id);
+            gv(c.id) = c.value;
+            gv(G::SD) = Value::scalar(42);
+            EXPECT_EQ(errorOf([] { velmora_gui06(Value::scalar(0)); }), c.message);
+            EXPECT_EQ(gv(G::SD), Value::scalar(42));
+            gv(c.id) = kept;
+        });
+    }
+}
+
+// A text byte that is not UTF-8 (Latin-1, typed into a field or held in
+// the layout file): `dump` replaced nothing and aborted the program.
+TEST(FaultRunInputs, DumpOfTextThatIsNotUtf8) {
+    const auto r = runScript("set title1 \"caf\xe9\"\ndump\nset RECORD 2\ndump\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.errors.empty()) << r.out;
+    ASSERT_EQ(r.dumps.size(), 2u) << r.out;
+    EXPECT_EQ(textRows(global(r.dumps[0], "title1")),
+              std::vector<std::string>{"caf\xef\xbf\xbd"});  // U+FFFD
+    EXPECT_EQ(scalar(global(r.dumps[1], "RECORD")), 2);
 }
 
 // The check behind the NaN and infinite cases, in-process.
