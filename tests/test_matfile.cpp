@@ -200,6 +200,7 @@ TEST_F(MatLoad, Version73FilesAreCheckedBeforeMatioReadsThem) {
         {"v73-cells-nested-40-deep", "the file is damaged: its arrays are nested too deeply"},
         {"v73-one-array-in-a-million-cells",
          "the file is damaged: its arrays refer to more data than it holds"},
+        {"v73-structure-field-named-dot", "the file is damaged: an array contains itself"},
         {"v73-empty-array-of-2e7-rows", "the file is damaged or truncated"},
         {"v73-link-into-another-file",
          "the file keeps its arrays in other files, which is not supported"},

@@ -67,6 +67,22 @@ void setClass(hid_t object, const char* cls) {
     H5Tclose(type);
 }
 
+// The field names of a structure, as MATLAB lists them: variable-length
+// sequences of characters.
+void setFields(hid_t group, const std::vector<std::string>& names) {
+    std::vector<hvl_t> fields;
+    for (const std::string& n : names) fields.push_back({n.size(), const_cast<char*>(n.data())});
+    const hid_t type = H5Tvlen_create(H5T_NATIVE_CHAR);
+    const hsize_t count = fields.size();
+    const hid_t space = H5Screate_simple(1, &count, nullptr);
+    const hid_t attribute = checked(
+        H5Acreate2(group, "MATLAB_fields", type, space, H5P_DEFAULT, H5P_DEFAULT), "fields");
+    check(H5Awrite(attribute, type, fields.data()) >= 0, "fields");
+    H5Aclose(attribute);
+    H5Sclose(space);
+    H5Tclose(type);
+}
+
 void setEmpty(hid_t object) {
     const std::uint8_t one = 1;
     const hid_t space = H5Screate(H5S_SCALAR);
@@ -148,6 +164,7 @@ const std::vector<Mat73Fault>& mat73Faults() {
              const hid_t g = checked(
                  H5Gcreate2(f.id(), name.c_str(), H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT), "group");
              setClass(g, "struct");
+             setFields(g, {"a", "loop"});
              const double one = 1;
              closedDataset(g, "a", H5T_IEEE_F64LE, {1, 1}, "double", &one);
              check(H5Lcreate_hard(f.id(), ("/" + name).c_str(), g, "loop", H5P_DEFAULT,
@@ -194,6 +211,15 @@ const std::vector<Mat73Fault>& moreMat73Faults() {
                   std::vector<hobj_ref_t>(1000, referenceTo(f.id(), "/#refs#/c")));
              cell(f.id(), "/" + name,
                   std::vector<hobj_ref_t>(1000, referenceTo(f.id(), "/#refs#/b")));
+         }},
+        {"v73-structure-field-named-dot",
+         [](const std::string& path, const std::string& name) {
+             File f(path);
+             const hid_t g = checked(
+                 H5Gcreate2(f.id(), name.c_str(), H5P_DEFAULT, H5P_DEFAULT, H5P_DEFAULT), "group");
+             setClass(g, "struct");
+             setFields(g, {"."});
+             H5Gclose(g);
          }},
         {"v73-empty-array-of-2e7-rows",
          [](const std::string& path, const std::string& name) {

@@ -18,8 +18,9 @@ struct Mat73Fault {
 // 2 x 2e7 array: the faults every way of loading a file must refuse.
 const std::vector<Mat73Fault>& mat73Faults();
 // More of them: partly written chunked arrays (plain and compressed), cells
-// nested 40 deep, one array shared by a million cell elements, an empty
-// array whose stored size is not empty, a link into another file.
+// nested 40 deep, one array shared by a million cell elements, a structure
+// whose field list names the structure itself, an empty array whose stored
+// size is not empty, a link into another file.
 const std::vector<Mat73Fault>& moreMat73Faults();
 
 // A sound file of the same make: `name` as a rows x 2 record, with one cell
