@@ -237,13 +237,16 @@ class Walk {
         }
         if (declared > 0) stored(dataset, space.get(), create.get(), layout, dims, declared);
 
-        const std::string cls = textAttribute(dataset, "MATLAB_class");
+        // An empty array of any class, a cell too, keeps only its size.
+        if (flagAttribute(dataset, "MATLAB_empty")) {
+            emptySize(dataset, points);
+            return;
+        }
         const bool references = H5Tget_class(type.get()) == H5T_REFERENCE;
         // matio reads a cell's elements as object references whatever the
         // dataset holds, and follows what it gets.
-        require(references || cls != "cell");
+        require(references || textAttribute(dataset, "MATLAB_class") != "cell");
         if (references) elements(dataset, type.get(), points, depth);
-        if (flagAttribute(dataset, "MATLAB_empty")) emptySize(dataset, points);
     }
 
     // The storage that HDF5 has allocated for a dataset holds its declared
@@ -344,6 +347,11 @@ std::string mat73Damage(const std::string& path) {
 #ifndef H5_HAVE_THREADSAFE
     const std::lock_guard lock(hdf5Mutex);
 #endif
+    // A file HDF5 fails to open midway leaves some of HDF5's state behind,
+    // which HDF5 reports on the console ("infinite loop closing library")
+    // when it cleans up at exit. The end of the process frees it anyway.
+    static std::once_flag noCleanUpAtExit;
+    std::call_once(noCleanUpAtExit, [] { H5dont_atexit(); });
     const QuietErrors quiet;
     if (H5Fis_hdf5(path.c_str()) <= 0) return {};
     std::error_code ec;

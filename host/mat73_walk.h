@@ -15,8 +15,9 @@ namespace velmora {
 
 // Empty when `path` is not an HDF5 file, or is one whose arrays hold the
 // data they declare without referring to themselves; else why not, as the
-// end of a sentence naming the file. Prints nothing; safe from several
-// threads (the HDF5 library is built thread-safe and serialises its calls).
+// end of a sentence naming the file. Prints nothing. Safe from several
+// threads: a thread-safe HDF5 (as Debian builds it) serialises its calls,
+// and the walk takes a lock of its own with any other.
 std::string mat73Damage(const std::string& path);
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
@@ -230,6 +231,13 @@ TEST_F(MatLoad, Version73FilesAreCheckedBeforeMatioReadsThem) {
         EXPECT_EQ(velmora::mlfLoadStruct(path), expected) << path;
     }
 
+    // Empty arrays keep only their size, a cell's too.
+    const std::string empties = file("empties.mat");
+    const std::map<std::string, Value> none = {{"c", Value::cell(0, 3, {})},
+                                               {"d", Value::matrix(4, 0, {})}};
+    velmora::saveMatFile(empties, none, MatVersion::V73);
+    EXPECT_EQ(velmora::mlfLoadStruct(empties), none);
+
     // matio's own compressed version 7.3 arrays: chunked, every chunk
     // written, here 800 times smaller than they hold.
     const std::string zipped = file("matio-zipped.mat");
@@ -243,6 +251,49 @@ TEST_F(MatLoad, Version73FilesAreCheckedBeforeMatioReadsThem) {
     Mat_Close(mat);
     EXPECT_LT(fs::file_size(zipped), 20000u);
     EXPECT_EQ(velmora::mlfLoadStruct(zipped).at("z"), Value::matrix(20000, 2, zeros));
+}
+
+// Batches read their files from several threads at once: the check of
+// version 7.3 files gives each thread what it gives one alone, and HDF5
+// prints nothing.
+TEST_F(MatLoad, Version73FilesReadFromSeveralThreadsAtOnce) {
+    std::vector<std::string> paths;
+    for (const auto& fault : velmora::testing::mat73Faults()) {
+        paths.push_back(file(std::string(fault.kind) + ".mat"));
+        fault.write(paths.back(), "rec");
+    }
+    paths.push_back(file("sound.mat"));
+    velmora::testing::writeSoundMat73(paths.back(), "rec", {0, 0.01, 0.5, -0.5}, true);
+    using Outcome = std::pair<std::map<std::string, Value>, std::string>;  // arrays, error
+    const auto outcome = [](const std::string& path) {
+        try {
+            return Outcome{velmora::mlfLoadStruct(path), ""};
+        } catch (const Error& e) {
+            return Outcome{{}, e.what()};
+        }
+    };
+    std::vector<Outcome> alone;
+    for (const auto& p : paths) alone.push_back(outcome(p));
+
+    ::testing::internal::CaptureStderr();
+    std::vector<std::vector<Outcome>> seen(4);
+    {
+        std::vector<std::jthread> threads;
+        for (auto& mine : seen) {
+            threads.emplace_back([&] {
+                for (int round = 0; round < 10; ++round) {
+                    for (const auto& p : paths) mine.push_back(outcome(p));
+                }
+            });
+        }
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    for (const auto& mine : seen) {
+        ASSERT_EQ(mine.size(), 10 * paths.size());
+        for (std::size_t i = 0; i < mine.size(); ++i) {
+            EXPECT_TRUE(mine[i] == alone[i % paths.size()]) << mine[i].second;
+        }
+    }
 }
 
 TEST_F(MatLoad, UnsupportedClassesNameFileAndVariable) {
