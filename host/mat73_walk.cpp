@@ -2,10 +2,20 @@
 
 #include <hdf5.h>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <set>
 #include <vector>
@@ -228,14 +238,16 @@ class Walk {
         const Type type(H5Dget_type(dataset));
         std::vector<hsize_t> dims;
         const std::uint64_t points = pointsOf(space.get(), dims);
-        const std::uint64_t declared = times(points, H5Tget_size(type.get()));
+        const std::uint64_t unit = H5Tget_size(type.get());
+        const std::uint64_t declared = times(points, unit);
         // matio holds each element as up to 8 bytes, whatever it is stored as.
         if (repeated) {
             repeatedBytes_ += times(points, 8);
             require(repeatedBytes_ <= mostRepeatedBytes_,
                     "the file is damaged: its arrays refer to more data than it holds");
         }
-        if (declared > 0) stored(dataset, space.get(), create.get(), layout, dims, declared);
+        if (declared > 0)
+            stored({dataset, space.get(), create.get(), dims, unit, declared}, layout);
 
         // An empty array of any class, a cell too, keeps only its size.
         if (flagAttribute(dataset, "MATLAB_empty")) {
@@ -249,11 +261,19 @@ class Walk {
         if (references) elements(dataset, type.get(), points, depth);
     }
 
+    struct Extent {
+        hid_t dataset, space, create;
+        const std::vector<hsize_t>& dims;
+        std::uint64_t unit;      // bytes an element takes
+        std::uint64_t declared;  // bytes the extent takes
+    };
+
     // The storage that HDF5 has allocated for a dataset holds its declared
     // extent: a never-written one reads as its fill value, zeros, after
     // matio has allocated the whole extent.
-    void stored(hid_t dataset, hid_t space, hid_t create, H5D_layout_t layout,
-                const std::vector<hsize_t>& dims, std::uint64_t declared) const {
+    void stored(const Extent& e, H5D_layout_t layout) const {
+        const hid_t dataset = e.dataset;
+        const std::uint64_t declared = e.declared;
         const std::uint64_t storage = H5Dget_storage_size(dataset);
         require(storage <= fileSize_);
         switch (layout) {
@@ -269,7 +289,7 @@ class Walk {
                 return;
             }
             case H5D_CHUNKED:
-                chunks(dataset, space, create, dims, declared, storage);
+                chunks(e, storage);
                 return;
             default:
                 throw Refused{kDamaged};
@@ -278,10 +298,10 @@ class Walk {
 
     // Every chunk is allocated; unfiltered ones hold the extent as they
     // are, and compressed ones can hold at most what zlib can expand to.
-    void chunks(hid_t dataset, hid_t space, hid_t create, const std::vector<hsize_t>& dims,
-                std::uint64_t declared, std::uint64_t storage) const {
+    void chunks(const Extent& e, std::uint64_t storage) const {
+        const std::vector<hsize_t>& dims = e.dims;
         std::vector<hsize_t> chunk(dims.size(), 0);
-        require(!dims.empty() && H5Pget_chunk(create, static_cast<int>(dims.size()),
+        require(!dims.empty() && H5Pget_chunk(e.create, static_cast<int>(dims.size()),
                                               chunk.data()) == static_cast<int>(dims.size()));
         std::uint64_t expected = 1;
         for (std::size_t d = 0; d < dims.size(); ++d) {
@@ -291,11 +311,16 @@ class Walk {
         // Each allocated chunk takes room in the file's chunk index.
         require(expected <= fileSize_);
         hsize_t allocated = 0;
-        require(H5Dget_num_chunks(dataset, space, &allocated) >= 0 && allocated == expected);
-        if (H5Pget_nfilters(create) == 0) {
-            require(storage >= declared);
+        require(H5Dget_num_chunks(e.dataset, e.space, &allocated) >= 0 && allocated == expected);
+        // HDF5 reads a whole chunk at a time, whatever part of it the
+        // extent covers.
+        std::uint64_t chunkBytes = e.unit;
+        for (hsize_t c : chunk) chunkBytes = times(chunkBytes, c);
+        const std::uint64_t held = std::max(times(allocated, chunkBytes), e.declared);
+        if (H5Pget_nfilters(e.create) == 0) {
+            require(storage >= held);
         } else {
-            require(declared / kZlibMostRatio <= storage);
+            require(held / kZlibMostRatio <= storage);
         }
     }
 
@@ -336,27 +361,24 @@ class Walk {
     std::set<haddr_t> seen_;
 };
 
-#ifndef H5_HAVE_THREADSAFE
-// An HDF5 built without thread safety must be called by one thread at a time.
-std::mutex hdf5Mutex;
-#endif
+// Whether the file holds HDF5's signature where HDF5 looks for it: at its
+// start or at 512, 1024, 2048... bytes (after a user block such as the
+// MAT-file header).
+bool hasHdf5Signature(const std::string& path, std::uint64_t size) {
+    static const char kSignature[8] = {'\x89', 'H', 'D', 'F', '\r', '\n', '\x1a', '\n'};
+    std::ifstream in(path, std::ios::binary);
+    for (std::uint64_t at = 0; at + 8 <= size; at = at == 0 ? 512 : 2 * at) {
+        char bytes[8];
+        in.seekg(static_cast<std::streamoff>(at));
+        if (!in.read(bytes, 8)) return false;
+        if (std::memcmp(bytes, kSignature, 8) == 0) return true;
+    }
+    return false;
+}
 
-}  // namespace
-
-std::string mat73Damage(const std::string& path) {
-#ifndef H5_HAVE_THREADSAFE
-    const std::lock_guard lock(hdf5Mutex);
-#endif
-    // A file HDF5 fails to open midway leaves some of HDF5's state behind,
-    // which HDF5 reports on the console ("infinite loop closing library")
-    // when it cleans up at exit. The end of the process frees it anyway.
-    static std::once_flag noCleanUpAtExit;
-    std::call_once(noCleanUpAtExit, [] { H5dont_atexit(); });
+// The walk, in the process that runs it.
+std::string walk(const std::string& path, std::uint64_t fileSize) {
     const QuietErrors quiet;
-    if (H5Fis_hdf5(path.c_str()) <= 0) return {};
-    std::error_code ec;
-    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
-    if (ec) return kDamaged;
     try {
         const hid_t file = H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
         if (file < 0) return kDamaged;
@@ -366,6 +388,91 @@ std::string mat73Damage(const std::string& path) {
         return r.why;
     }
     return {};
+}
+
+// The child that walks a file: at most this long, and at most this much
+// more memory than the program had, besides the file's size.
+constexpr int kMostSeconds = 10;
+constexpr std::uint64_t kMostMoreBytes = 256u << 20;
+
+// The program's data segment and private writable mappings, in bytes (a
+// sanitizer's reserved terabytes included, so a limit above them holds for
+// its builds too).
+std::uint64_t dataBytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmData:", 0) == 0) return std::stoull(line.substr(7)) * 1024;
+    }
+    return 0;
+}
+
+[[noreturn]] void walkInChild(const std::string& path, std::uint64_t fileSize, int out) {
+    ::alarm(kMostSeconds);
+    if (const std::uint64_t now = dataBytes(); now > 0) {
+        const rlimit most{now + kMostMoreBytes + fileSize, now + kMostMoreBytes + fileSize};
+        ::setrlimit(RLIMIT_DATA, &most);
+    }
+    const std::string verdict = walk(path, fileSize) + "\n";
+    std::size_t done = 0;
+    while (done < verdict.size()) {
+        const ssize_t wrote = ::write(out, verdict.data() + done, verdict.size() - done);
+        if (wrote <= 0) break;
+        done += static_cast<std::size_t>(wrote);
+    }
+    ::_exit(0);
+}
+
+// The child's verdict: the line it wrote, or "damaged" when it died,
+// ran out of memory or time before writing it whole.
+std::string verdictOf(pid_t child, int in) {
+    std::string line;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kMostSeconds + 1);
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{in, POLLIN, 0};
+        const int polled = left.count() > 0 ? ::poll(&ready, 1, static_cast<int>(left.count())) : 0;
+        if (polled < 0 && errno == EINTR) continue;
+        if (polled <= 0) break;
+        char buf[512];
+        const ssize_t got = ::read(in, buf, sizeof buf);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0 || line.size() > 4096) break;
+        line.append(buf, static_cast<std::size_t>(got));
+    }
+    ::kill(child, SIGKILL);  // already gone, unless it hangs
+    while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    if (line.empty() || line.back() != '\n') return kDamaged;
+    line.pop_back();
+    return line;
+}
+
+}  // namespace
+
+std::recursive_mutex& hdf5Lock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
+std::string mat73Damage(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t fileSize = std::filesystem::file_size(path, ec);
+    if (ec) return ec.message();
+    if (!hasHdf5Signature(path, fileSize)) return {};
+    const std::lock_guard lock(hdf5Lock());
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) return std::strerror(errno);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipe[0]);
+        walkInChild(path, fileSize, pipe[1]);
+    }
+    const int forkError = errno;
+    ::close(pipe[1]);
+    const std::string verdict = child < 0 ? std::strerror(forkError) : verdictOf(child, pipe[0]);
+    ::close(pipe[0]);
+    return verdict;
 }
 
 }  // namespace velmora

@@ -335,6 +335,7 @@ bool headersFitTheFile(const std::string& path) {
 // Reads the arrays of a file; with a filter, only those named in it (the
 // others are not looked at, so an unsupported one does no harm).
 std::map<std::string, Value> readFile(const std::string& path, const std::set<std::string>* only) {
+    const std::lock_guard hdf5(hdf5Lock());
     std::error_code ec;
     if (fs::is_directory(path, ec)) unreadableFile(path, std::strerror(EISDIR));
     if (FILE* probe = std::fopen(path.c_str(), "rb")) {
