@@ -407,6 +407,7 @@ std::uint64_t dataBytes() {
 }
 
 [[noreturn]] void walkInChild(const std::string& path, std::uint64_t fileSize, int out) {
+    ::signal(SIGALRM, SIG_DFL);  // the program's own handling is inherited
     ::alarm(kMostSeconds);
     if (const std::uint64_t now = dataBytes(); now > 0) {
         const rlimit most{now + kMostMoreBytes + fileSize, now + kMostMoreBytes + fileSize};
