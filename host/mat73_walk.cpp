@@ -462,6 +462,9 @@ std::string mat73Damage(const std::string& path) {
     if (ec) return ec.message();
     if (!hasHdf5Signature(path, fileSize)) return {};
     const std::lock_guard lock(hdf5Lock());
+    // Started here, the library is started once for every child, and for
+    // matio after it.
+    H5open();
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) return std::strerror(errno);
     const pid_t child = ::fork();
