@@ -487,6 +487,7 @@ std::map<std::string, Value> mclLoadConditional(const std::string& path,
 
 void saveMatFile(const std::string& path, const std::map<std::string, Value>& arrays,
                  MatVersion version) {
+    const std::lock_guard hdf5(hdf5Lock());
     const fs::path target(path);
     const fs::path tmp = temporaryName(target);
     const auto fail = [&](const std::string& why) {
