@@ -36,6 +36,8 @@ struct RunResults {
     }
 };
 
+void closeWindowsOpenedSince(const std::vector<Handle>& before);
+
 Value matrixOfRows(const std::vector<std::vector<double>>& rows, std::size_t cols) {
     Value m = Value::zeros(rows.size(), cols);
     for (std::size_t r = 0; r < rows.size(); ++r) m.setRow(r + 1, rows[r]);
@@ -91,6 +93,7 @@ void runOption1() {
     const std::vector<double> a =
         load_ground_motion(catalogue, record, scalarSetting(G::SCALE1, "scale factor"), false);
     const std::size_t numdamp = count(G::numdamp, "number of damping ratios");
+    const std::vector<Handle> windowsBefore = mlfAllchild(0);
     velmora_gui06wait(0);
     const std::size_t n = std::min(MAX_STEPS, a.size());
     RunResults res;
@@ -101,7 +104,9 @@ void runOption1() {
     }
     res.acc.emplace_back(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n));
     store(res);
-    mlfNClose();
+    // By handle: the current window may have changed while the run showed
+    // its progress.
+    closeWindowsOpenedSince(windowsBefore);
     velmora_gui07(Value::scalar(0));
 }
 
@@ -109,6 +114,7 @@ void runOption2() {
     const Value& catalogue = gv(G::EQ_data);
     const double zeta = scalarSetting(G::DAMP, "damping ratio");
     const std::size_t numquakes = count(G::numquakes, "number of records");
+    const std::vector<Handle> windowsBefore = mlfAllchild(0);
     velmora_gui06wait(0);
     RunResults res;
     for (std::size_t q = 1; q <= numquakes; ++q) {
@@ -121,7 +127,9 @@ void runOption2() {
         res.acc.push_back(r.samples);
     }
     store(res);
-    mlfNClose();
+    // By handle: the current window may have changed while the run showed
+    // its progress.
+    closeWindowsOpenedSince(windowsBefore);
     velmora_gui08(Value::scalar(0));
 }
 
