@@ -685,6 +685,7 @@ void AxesWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void AxesWidget::leaveEvent(QEvent* event) {
     QToolTip::hideText();
+    markPoint(nullptr, 0, 0);
     QCustomPlot::leaveEvent(event);
 }
 
@@ -713,30 +714,61 @@ bool AxesWidget::valueAt(const Curve& c, double x, double& y) const {
     return false;
 }
 
-QString AxesWidget::readoutAt(const QPoint& pos) const {
-    if (!axisRect()->rect().contains(pos)) return QString();
-    const double x = xAxis->pixelToCoord(pos.x());
-    if (!usable(x, xlog_)) return QString();
+const AxesWidget::Curve* AxesWidget::nearestAt(const QPoint& pos, double& x, double& y) const {
+    if (!axisRect()->rect().contains(pos)) return nullptr;
+    x = xAxis->pixelToCoord(pos.x());
+    if (!usable(x, xlog_)) return nullptr;
     const Curve* nearest = nullptr;
     double best = std::numeric_limits<double>::infinity();
-    double value = 0;
     for (const Curve& c : curves_) {
-        double y = 0;
-        if (!valueAt(c, x, y)) continue;
-        const double d = std::fabs(yAxis->coordToPixel(y) - pos.y());
+        double v = 0;
+        if (!valueAt(c, x, v)) continue;
+        const double d = std::fabs(yAxis->coordToPixel(v) - pos.y());
         if (d < best) {
             best = d;
             nearest = &c;
-            value = y;
+            y = v;
         }
     }
-    if (!nearest) return QString();
-    QString tip;
-    if (!nearest->label.isEmpty()) tip = nearest->label + "\n";
-    return tip + readoutPart(xLabel_, "x", x) + ", " + readoutPart(yLabel_, "y", value);
+    return nearest;
+}
+
+QString AxesWidget::readoutAt(const QPoint& pos) const {
+    double x = 0, y = 0;
+    const Curve* c = nearestAt(pos, x, y);
+    if (!c) return QString();
+    const QString values = readoutPart(xLabel_, "x", x) + ", " + readoutPart(yLabel_, "y", y);
+    return c->label.isEmpty() ? values : c->label + "\n" + values;
+}
+
+void AxesWidget::markPoint(const Curve* c, double x, double y) {
+    if (!c) {
+        if (marker_ && marker_->visible()) {
+            marker_->setVisible(false);
+            replot(QCustomPlot::rpQueuedReplot);
+        }
+        return;
+    }
+    if (!marker_) {
+        marker_ = new QCPItemTracer(this);
+        marker_->setStyle(QCPItemTracer::tsCircle);
+        marker_->setSelectable(false);
+    }
+    QPen pen = c->representative ? c->representative->pen() : QPen(Qt::black);
+    pen.setStyle(Qt::SolidLine);
+    pen.setWidthF(std::max(1.5, pen.widthF() * 1.5));
+    marker_->setPen(pen);
+    marker_->setBrush(Qt::NoBrush);
+    marker_->setSize(std::max(7.0, ppi_ / 12));
+    marker_->position->setCoords(x, y);
+    marker_->setVisible(true);
+    replot(QCustomPlot::rpQueuedReplot);
 }
 
 void AxesWidget::showTip(const QPoint& pos) {
+    double x = 0, y = 0;
+    const Curve* c = nearestAt(pos, x, y);
+    markPoint(c, x, y);
     const QString tip = readoutAt(pos);
     if (tip.isEmpty()) {
         QToolTip::hideText();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <qcustomplot.h>
+#include <QPointer>
 #include <QPolygonF>
 #include <QVector>
 #include <cmath>
@@ -68,6 +69,11 @@ class AxesWidget : public QCustomPlot {
     // The curve's value at `x`, interpolated on the axes' scales; false
     // when x lies outside it.
     bool valueAt(const Curve& c, double x, double& y) const;
+    // The curve nearest to `pos` at its x, and the point on it; null when
+    // there is none.
+    const Curve* nearestAt(const QPoint& pos, double& x, double& y) const;
+    // A ring on the point the readout tells about; hidden with null.
+    void markPoint(const Curve* c, double x, double y);
     void addShape(const Shape& s, Bounds& bx, Bounds& by);
     void addText(Handle text);
     void configureAxis(QCPAxis* axis, QCPAxis* mirror, char letter, const QCPRange& range);
@@ -86,6 +92,7 @@ class AxesWidget : public QCustomPlot {
     double ppi_ = 96;
     QRect box_;
     std::vector<Curve> curves_;
+    QPointer<QCPItemTracer> marker_;
     std::map<Handle, std::vector<Shape>> trails_;
 };
 

@@ -394,7 +394,21 @@ TEST_F(QtPlotsTest, TheHoverReadoutNamesTheNearestCurveAtTheMouseX) {
     QApplication::sendEvent(w, &move);
     EXPECT_TRUE(QToolTip::isVisible());
     EXPECT_EQ(QToolTip::text().toStdString(), expected);
-    QToolTip::hideText();
+    // A ring marks the point on the curve it tells about, until the mouse
+    // leaves.
+    auto marker = [w]() -> QCPItemTracer* {
+        for (int i = 0; i < w->itemCount(); ++i) {
+            if (auto* t = qobject_cast<QCPItemTracer*>(w->item(i))) return t;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(marker(), nullptr);
+    EXPECT_TRUE(marker()->visible());
+    EXPECT_NEAR(marker()->position->coords().x(), t, 1e-12);
+    EXPECT_NEAR(marker()->position->coords().y(), sa, 1e-9 * sa);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(w, &leave);
+    EXPECT_FALSE(marker()->visible());
 
     // Nearer the first curve, the first curve.
     const int py1 = static_cast<int>(std::lround(w->yAxis->coordToPixel(10.0 / std::sqrt(t)))) + 2;
