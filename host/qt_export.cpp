@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "host/output_file.h"
 #include "host/figure_csv.h"
+#include "host/output_file.h"
 #include "host/qt_figure_window.h"
 #include "host/qt_values.h"
 
