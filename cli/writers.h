@@ -8,7 +8,8 @@
 
 namespace velmora::spectra {
 
-// period_s, then per record, damping ratio and ordinate one column headed
+// A line "# <how the results were computed>", then a header of period_s
+// and per record, damping ratio and ordinate one column headed
 // "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers as %.17g.
 std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
 
