@@ -91,7 +91,8 @@ std::string csvText(const RunSettings& settings, const std::vector<const RecordS
     const ResultUnits& u = settings.units;
     const std::string units[4] = {" SD[" + u.lengthName + "]", " SV[" + u.velocityName + "]",
                                   " PSV[" + u.velocityName + "]", " SA[" + u.accelName + "]"};
-    std::string out = "period_s";
+    // --classic output stays the text its users' scripts already read.
+    std::string out = settings.classic ? "period_s" : "# " + methodText(settings) + "\nperiod_s";
     for (const RecordSpectra* r : records) {
         for (const DampedSpectrum& d : r->spectra) {
             for (const std::string& unit : units) {
@@ -121,6 +122,8 @@ std::string jsonText(const RunSettings& settings,
     const ResultUnits& u = settings.units;
     json s;
     s["classic"] = settings.classic;
+    s["excitation"] = settings.excitation == Excitation::Linear ? "linear" : "constant";
+    s["method"] = methodText(settings);
     s["two_pi"] = settings.twoPi;
     s["damping"] = settings.damping;
     s["scale"] = settings.scale;

@@ -8,7 +8,9 @@
 
 namespace velmora::spectra {
 
-// period_s, then per record, damping ratio and ordinate one column headed
+// A line "# <how the results were computed>" (not with --classic, whose
+// text stays as the program's users know it), then a header of period_s and
+// per record, damping ratio and ordinate one column headed
 // "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers in the shortest
 // form that reads back exactly.
 std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
