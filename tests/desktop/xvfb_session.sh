@@ -8,6 +8,8 @@ desktop_dir=$(mktemp -d)
 xvfb_pid=
 openbox_pid=
 program_pid=
+# An openbox configuration file to use instead of the user's, if set.
+openbox_config=
 
 desktop_stop() {
     for pid in $program_pid $openbox_pid $xvfb_pid; do
@@ -42,7 +44,8 @@ desktop_start() {
     done
     [ -s "$desktop_dir/display" ] || fail "Xvfb did not start"
     export DISPLAY=":$(head -1 "$desktop_dir/display")"
-    openbox --sm-disable >"$desktop_dir/openbox.log" 2>&1 &
+    openbox --sm-disable ${openbox_config:+--config-file "$openbox_config"} \
+        >"$desktop_dir/openbox.log" 2>&1 &
     openbox_pid=$!
     for i in $(seq 100); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
