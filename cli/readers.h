@@ -25,6 +25,7 @@ struct RecordSource {
     std::string path;   // the file (empty for a catalogue record)
     std::size_t catalogueNumber = 0;  // 1.. for a catalogue record
     std::string problem;              // set when the input is no record at all
+    std::vector<RecordSource> components;  // a pair: its two horizontal components, H1 and H2
 };
 
 // The record files of a folder: these extensions, any case.
