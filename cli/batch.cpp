@@ -169,7 +169,14 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
     if (!options.plotFile.empty() && !done.empty()) {
         try {
             if (!plot) throw std::runtime_error("this build cannot draw figures");
-            plot(settings, done, options.plotFile);
+            if (settings.rotd.empty()) {
+                plot(settings, done, options.plotFile);
+            } else {
+                const std::vector<RecordSpectra> curves = rotdCurves(done, settings);
+                std::vector<const RecordSpectra*> drawn;
+                for (const RecordSpectra& c : curves) drawn.push_back(&c);
+                plot(settings, drawn, options.plotFile);
+            }
         } catch (const std::exception& e) {
             err << "velmora-spectra: " << e.what() << std::endl;
             outputFailed = true;

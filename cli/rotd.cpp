@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "cli/numbers.h"
 #include "cli/pairs.h"
@@ -44,8 +45,16 @@ std::vector<RecordSource> pairSources(const std::vector<RecordSource>& sources, 
 }
 
 RecordSpectra computePair(const RecordSource& pair, const RunSettings& settings) {
-    PreparedRecord h1 = prepareRecord(pair.components.at(0), settings);
-    PreparedRecord h2 = prepareRecord(pair.components.at(1), settings);
+    // A component's failure names the component.
+    const auto prepare = [&](const RecordSource& c) {
+        try {
+            return prepareRecord(c, settings);
+        } catch (const RecordError& e) {
+            throw RecordError(c.label + ": " + e.what());
+        }
+    };
+    PreparedRecord h1 = prepare(pair.components.at(0));
+    PreparedRecord h2 = prepare(pair.components.at(1));
     if (h1.info.dt != h2.info.dt) {
         throw RecordError("the components' time steps differ: " + pair.components[0].label + " " +
                           shortestText(h1.info.dt) + " s, " + pair.components[1].label + " " +
@@ -92,6 +101,29 @@ RecordSpectra computePair(const RecordSource& pair, const RunSettings& settings)
         out.spectra.push_back(std::move(d));
     }
     return out;
+}
+
+std::vector<RecordSpectra> rotdCurves(const std::vector<const RecordSpectra*>& pairs,
+                                      const RunSettings& settings) {
+    std::vector<RecordSpectra> curves;
+    for (const RecordSpectra* r : pairs) {
+        for (const DampedSpectrum& d : r->spectra) {
+            for (const RotDOrdinates& o : d.rotd) {
+                RecordSpectra c;
+                c.name = r->name + " RotD" + shortestText(o.percentile);
+                DampedSpectrum s;
+                s.zeta = d.zeta;
+                s.sd = o.sd;
+                s.sa = o.sa;
+                s.sv.assign(o.sd.size(), std::numeric_limits<double>::quiet_NaN());
+                for (std::size_t j = 0; j < o.sd.size(); ++j)
+                    s.psv.push_back(settings.twoPi / settings.periods[j] * o.sd[j]);
+                c.spectra.push_back(std::move(s));
+                curves.push_back(std::move(c));
+            }
+        }
+    }
+    return curves;
 }
 
 }  // namespace velmora::spectra

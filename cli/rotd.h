@@ -22,4 +22,10 @@ std::vector<RecordSource> pairSources(const std::vector<RecordSource>& sources, 
 // time steps differ.
 RecordSpectra computePair(const RecordSource& pair, const RunSettings& settings);
 
+// What a figure draws of RotD spectra: per pair, damping ratio and
+// percentile one spectrum named "<pair> RotD50" with SD, PSV = omega SD and
+// SA; SV, which rotation does not give, is NaN (no curve).
+std::vector<RecordSpectra> rotdCurves(const std::vector<const RecordSpectra*>& pairs,
+                                      const RunSettings& settings);
+
 }  // namespace velmora::spectra
