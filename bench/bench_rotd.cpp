@@ -70,7 +70,8 @@ void setItems(benchmark::State& state, const Pair& p) {
 void BM_RotD_RSN8883(benchmark::State& state) {
     const Pair& p = rsn8883();
     for (auto _ : state) {
-        RotDSpectrum r = solveRotD(p.a1.data(), p.a2.data(), p.a1.size(), 0.05, p.grid, kPercentiles);
+        RotDSpectrum r =
+            solveRotD(p.a1.data(), p.a2.data(), p.a1.size(), 0.05, p.grid, kPercentiles);
         benchmark::DoNotOptimize(r.sa.data());
     }
     setItems(state, p);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace velmora::spectra {
 // What every record is computed with, settled once from the options.
 struct RunSettings {
     bool classic = false;
+    Excitation excitation = Excitation::Linear;
     std::vector<double> periods;  // s, ascending
     double twoPi = 0.0;
     std::vector<double> damping;
@@ -30,6 +32,10 @@ struct RunSettings {
 };
 
 RunSettings runSettings(const Options& options);
+
+// How the results were computed, in one line for the outputs: the
+// excitation between samples and the formulas of PSV and SA.
+std::string methodText(const RunSettings& settings);
 
 // RotDnn at every period, in the output units.
 struct RotDOrdinates {
@@ -58,13 +64,13 @@ struct RecordSpectra {
     std::string label;
     RecordFormat format = RecordFormat::Text;
     AccelUnit inputUnit = AccelUnit::MetrePerS2;
-    double dt = 0.0;                      // s, the step the oscillator was stepped with
-    std::size_t samples = 0;              // in the record
-    std::size_t steps = 0;                // used
-    std::vector<DampedSpectrum> spectra;  // one per damping ratio, in order
-    std::vector<std::string> components;  // a pair: the labels of H1 and H2
+    double dt = 0.0;                       // s, the step the oscillator was stepped with
+    std::size_t samples = 0;               // in the record
+    std::size_t steps = 0;                 // time steps taken
+    std::vector<DampedSpectrum> spectra;   // one per damping ratio, in order
+    std::vector<std::string> components;   // a pair: the labels of H1 and H2
     std::vector<RecordMeasures> measures;  // --measures: one per record file
-    std::vector<std::string> warnings;    // about the record file, one line each
+    std::vector<std::string> warnings;     // about the record file, one line each
 };
 
 // A record read, in m/s^2 and scaled, with what is known of it (no spectra).
@@ -80,7 +86,7 @@ PreparedRecord prepareRecord(const RecordSource& source, const RunSettings& sett
 SpectrumGrid gridOf(const RunSettings& settings, double dt);
 
 // Throws RecordError when an ordinate at this period is not finite.
-void checkFinite(double sd, double sa, double period);
+void checkFinite(std::initializer_list<double> values, double period);
 
 RecordMeasures measuresOf(const PreparedRecord& record, const RunSettings& settings);
 

@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "cli/units.h"
+#include "engine/solver_hold.h"
 
 namespace velmora::spectra {
 
@@ -48,6 +49,21 @@ GroundMeasures groundMeasures(const double* a, std::size_t n, double dt) {
         m.d5_95 = timeReaching(energy, 0.95 * total, dt) - t5;
     }
     return m;
+}
+
+double spectrumIntensity(const double* a, std::size_t n, double dt, double zeta) {
+    SpectrumGrid grid;
+    const auto count =
+        static_cast<std::size_t>(std::lround((SI_PERIOD_TO - SI_PERIOD_FROM) / SI_PERIOD_STEP));
+    for (std::size_t j = 0; j <= count; ++j)
+        grid.periods.push_back(SI_PERIOD_FROM + static_cast<double>(j) * SI_PERIOD_STEP);
+    grid.dt = dt;
+    grid.twoPi = 2.0 * std::numbers::pi;
+    const SpectrumResult r = solveHoldSpectrum(a, n, zeta, grid, Excitation::Linear);
+    double si = 0.0;
+    for (std::size_t j = 1; j < r.psv.size(); ++j)
+        si += 0.5 * (grid.periods[j] - grid.periods[j - 1]) * (r.psv[j - 1] + r.psv[j]);
+    return si;
 }
 
 }  // namespace velmora::spectra

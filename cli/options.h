@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/units.h"
+#include "engine/solver_hold.h"
 
 namespace velmora::spectra {
 
@@ -24,6 +25,7 @@ struct Options {
     std::optional<AccelUnit> inputUnit;  // empty: each format's own unit
     AccelUnit outputUnit = AccelUnit::MetrePerS2;
     bool classic = false;
+    Excitation excitation = Excitation::Linear;  // --classic: constant
     std::vector<double> rotd;  // percentiles; non-empty: the inputs are pairs of components
     bool pairsByName = false;  // --pairs auto
     bool measures = false;

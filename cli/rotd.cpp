@@ -39,7 +39,8 @@ std::vector<RecordSource> pairSources(const std::vector<RecordSource>& sources, 
     };
     for (std::size_t i = 0; i < out.size(); ++i) {
         const std::string base = out[i].name;
-        for (int copy = 2; taken(i, out[i].name); ++copy) out[i].name = base + "_" + std::to_string(copy);
+        for (int copy = 2; taken(i, out[i].name); ++copy)
+            out[i].name = base + "_" + std::to_string(copy);
     }
     return out;
 }
@@ -66,7 +67,8 @@ RecordSpectra computePair(const RecordSource& pair, const RunSettings& settings)
     out.components = {pair.components[0].label, pair.components[1].label};
     out.warnings.clear();
     for (const PreparedRecord* c : {&h1, &h2}) {
-        for (const std::string& w : c->info.warnings) out.warnings.push_back(c->info.label + ": " + w);
+        for (const std::string& w : c->info.warnings)
+            out.warnings.push_back(c->info.label + ": " + w);
     }
     const std::size_t n = std::max(h1.a.size(), h2.a.size());
     for (PreparedRecord* c : {&h1, &h2}) {
@@ -94,7 +96,7 @@ RecordSpectra computePair(const RecordSource& pair, const RunSettings& settings)
             for (std::size_t j = 0; j < grid.periods.size(); ++j) {
                 o.sd.push_back(u.length(r.sd[i][j]));
                 o.sa.push_back(u.accel(r.sa[i][j]));
-                checkFinite(o.sd.back(), o.sa.back(), grid.periods[j]);
+                checkFinite({o.sd.back(), o.sa.back()}, grid.periods[j]);
             }
             d.rotd.push_back(std::move(o));
         }

@@ -138,7 +138,8 @@ std::string measuresCsvText(const RunSettings& settings,
     std::string out = std::string("# ") + MEASURES_NOTE + "\nrecord,source,PGA[" + u.accelName +
                       "],PGV[" + u.velocityName + "],PGD[" + u.lengthName +
                       "],AI[m/s],D5-75[s],D5-95[s],CAV[m/s]";
-    for (double zeta : settings.damping) out += ",SI z=" + shortestText(zeta) + "[" + u.lengthName + "]";
+    for (double zeta : settings.damping)
+        out += ",SI z=" + shortestText(zeta) + "[" + u.lengthName + "]";
     out += '\n';
     for (const RecordSpectra* r : records) {
         for (const RecordMeasures& m : r->measures) {
@@ -200,10 +201,10 @@ void addMeasureSettings(Json& s, const RunSettings& settings) {
     if (!settings.measures) return;
     const ResultUnits& u = settings.units;
     s["measures"] = MEASURES_NOTE;
-    s["measure_units"] = {{"pga", u.accelName},        {"pgv", u.velocityName},
-                          {"pgd", u.lengthName},       {"arias_intensity", "m/s"},
-                          {"d5_75", "s"},              {"d5_95", "s"},
-                          {"cav", "m/s"},              {"si", u.lengthName}};
+    s["measure_units"] = {{"pga", u.accelName},  {"pgv", u.velocityName},
+                          {"pgd", u.lengthName}, {"arias_intensity", "m/s"},
+                          {"d5_75", "s"},        {"d5_95", "s"},
+                          {"cav", "m/s"},        {"si", u.lengthName}};
 }
 
 }  // namespace
@@ -216,7 +217,8 @@ std::string csvText(const RunSettings& settings, const std::vector<const RecordS
     const ResultUnits& u = settings.units;
     const std::string units[4] = {" SD[" + u.lengthName + "]", " SV[" + u.velocityName + "]",
                                   " PSV[" + u.velocityName + "]", " SA[" + u.accelName + "]"};
-    std::string out = "period_s";
+    // --classic output stays the text its users' scripts already read.
+    std::string out = settings.classic ? "period_s" : "# " + methodText(settings) + "\nperiod_s";
     for (const RecordSpectra* r : records) {
         for (const DampedSpectrum& d : r->spectra) {
             for (const std::string& unit : units) {
@@ -246,6 +248,8 @@ std::string jsonText(const RunSettings& settings,
     const ResultUnits& u = settings.units;
     json s;
     s["classic"] = settings.classic;
+    s["excitation"] = settings.excitation == Excitation::Linear ? "linear" : "constant";
+    s["method"] = methodText(settings);
     s["two_pi"] = settings.twoPi;
     s["damping"] = settings.damping;
     s["scale"] = settings.scale;

@@ -8,7 +8,9 @@
 
 namespace velmora::spectra {
 
-// period_s, then per record, damping ratio and ordinate one column headed
+// A line "# <how the results were computed>" (not with --classic, whose
+// text stays as the program's users know it), then a header of period_s and
+// per record, damping ratio and ordinate one column headed
 // "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers in the shortest
 // form that reads back exactly.
 std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
@@ -20,7 +22,8 @@ std::string jsonText(const RunSettings& settings, const std::vector<const Record
 
 // period_s, then per pair, damping ratio and percentile the columns
 // "<name> z=<ratio> RotD50 SD[m]" and "... RotD50 SA[m/s2]".
-std::string rotdCsvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
+std::string rotdCsvText(const RunSettings& settings,
+                        const std::vector<const RecordSpectra*>& records);
 
 // One row per record file: record,source,PGA,PGV,PGD,AI,D5-75,D5-95,CAV and
 // SI per damping ratio, after a line saying how they are computed.

@@ -41,6 +41,8 @@ struct RunResults {
     }
 };
 
+void closeWindowsOpenedSince(const std::vector<Handle>& before);
+
 Value matrixOfRows(const std::vector<std::vector<double>>& rows, std::size_t cols) {
     Value m = Value::zeros(rows.size(), cols);
     for (std::size_t r = 0; r < rows.size(); ++r) m.setRow(r + 1, rows[r]);
@@ -145,6 +147,7 @@ void runOption1() {
         damp.push_back(ratio(entry(G::damp, i, "damping ratio"), "damping ratio"));
     }
     const std::vector<double> a = loadRecord(catalogue, record, scale, false);
+    const std::vector<Handle> windowsBefore = mlfAllchild(0);
     velmora_gui06wait(0);
     const std::size_t n = std::min(MAX_STEPS, a.size());
     RunResults res;
@@ -154,7 +157,9 @@ void runOption1() {
     }
     res.acc.emplace_back(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n));
     store(res);
-    mlfNClose();
+    // By handle: the current window may have changed while the run showed
+    // its progress.
+    closeWindowsOpenedSince(windowsBefore);
     velmora_gui07(Value::scalar(0));
 }
 
@@ -169,6 +174,7 @@ void runOption2() {
         records.push_back(recordNumber(catalogue, entry(G::EQ, q, "record")));
         scales.push_back(factor(entry(G::SCALE2, q, "scale factor"), "scale factor"));
     }
+    const std::vector<Handle> windowsBefore = mlfAllchild(0);
     velmora_gui06wait(0);
     RunResults res;
     for (std::size_t q = 1; q <= numquakes; ++q) {
@@ -179,7 +185,9 @@ void runOption2() {
         res.acc.push_back(r.samples);
     }
     store(res);
-    mlfNClose();
+    // By handle: the current window may have changed while the run showed
+    // its progress.
+    closeWindowsOpenedSince(windowsBefore);
     velmora_gui08(Value::scalar(0));
 }
 

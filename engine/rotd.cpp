@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/solver_hold.h"
+
 namespace velmora {
 
 namespace {
@@ -108,6 +110,29 @@ void displacementHistory(const Mat2& ad, const Vec2& b0, const Vec2& b1, const d
         v = s2 + e2;
         u[k + 1] = x;
     }
+}
+
+RotDSpectrum solveRotD(const double* a1, const double* a2, std::size_t n, double zeta,
+                       const SpectrumGrid& grid, const std::vector<double>& percentiles) {
+    RotDSpectrum r;
+    r.zeta = zeta;
+    r.percentiles = percentiles;
+    r.sd.assign(percentiles.size(), std::vector<double>(grid.periods.size()));
+    r.sa = r.sd;
+    std::vector<double> u1(n), u2(n);
+    std::vector<double> peaks(ROTD_ANGLES);
+    for (std::size_t j = 0; j < grid.periods.size(); ++j) {
+        const HoldOscillator o = holdOscillator(grid.periods[j], zeta, grid.dt, grid.twoPi);
+        displacementHistory(o.ad, o.b0, o.b1, a1, n, u1.data());
+        displacementHistory(o.ad, o.b0, o.b1, a2, n, u2.data());
+        const AnglePeaks p = rotatedPeaks(u1.data(), u2.data(), n);
+        peaks.assign(p.begin(), p.end());
+        for (std::size_t i = 0; i < percentiles.size(); ++i) {
+            r.sd[i][j] = percentileOf(peaks, percentiles[i]);
+            r.sa[i][j] = o.omega * o.omega * r.sd[i][j];
+        }
+    }
+    return r;
 }
 
 }  // namespace velmora

@@ -220,7 +220,13 @@ class Walk {
         std::vector<hsize_t> dims;
         const std::uint64_t count = pointsOf(space.get(), dims);
         require(count <= mostVisits_);
-        const Type type(H5Tvlen_create(H5T_NATIVE_CHAR));
+        // matio writes the names as sequences of one-byte strings; other
+        // writers as sequences of characters.
+        const Type stored(H5Aget_type(attribute.get()));
+        require(H5Tget_class(stored.get()) == H5T_VLEN);
+        const Type element(H5Tget_super(stored.get()));
+        const bool strings = H5Tget_class(element.get()) == H5T_STRING;
+        const Type type(H5Tvlen_create(strings ? H5T_C_S1 : H5T_NATIVE_CHAR));
         std::vector<hvl_t> fields(count);
         require(H5Aread(attribute.get(), type.get(), fields.data()) >= 0);
         for (const hvl_t& f : fields) {

@@ -827,7 +827,7 @@ TEST(FaultMat73, SoundFilesGiveWhatTheirVersion5CopiesGive) {
     DataCopy v5;
     DataCopy v73;
     const std::string record = v73.file(kRecordFile).string();
-    saveMatFile(record, {{kRecordName, originalRecord(v5)}}, MatVersion::V73);
+    saveMatFile(record, mlfLoadStruct(v5.file(kRecordFile).string()), MatVersion::V73);
     const std::string layout = v73.file("velmora_gui.mat").string();
     saveMatFile(layout, mlfLoadStruct(layout), MatVersion::V73);
     ASSERT_EQ(mlfLoadStruct(record), mlfLoadStruct(v5.file(kRecordFile).string()));
