@@ -108,7 +108,8 @@ RecordMeasures measuresOf(const PreparedRecord& record, const RunSettings& setti
     m.ground.pgv = u.length(m.ground.pgv);
     m.ground.pgd = u.length(m.ground.pgd);
     for (double zeta : settings.damping)
-        m.si.push_back(u.length(spectrumIntensity(a, n, record.info.dt, zeta)));
+        m.si.push_back(
+            u.length(spectrumIntensity(a, n, record.info.dt, zeta, settings.excitation)));
     return m;
 }
 

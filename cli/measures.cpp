@@ -51,7 +51,8 @@ GroundMeasures groundMeasures(const double* a, std::size_t n, double dt) {
     return m;
 }
 
-double spectrumIntensity(const double* a, std::size_t n, double dt, double zeta) {
+double spectrumIntensity(const double* a, std::size_t n, double dt, double zeta,
+                         Excitation excitation) {
     SpectrumGrid grid;
     const auto count =
         static_cast<std::size_t>(std::lround((SI_PERIOD_TO - SI_PERIOD_FROM) / SI_PERIOD_STEP));
@@ -59,7 +60,7 @@ double spectrumIntensity(const double* a, std::size_t n, double dt, double zeta)
         grid.periods.push_back(SI_PERIOD_FROM + static_cast<double>(j) * SI_PERIOD_STEP);
     grid.dt = dt;
     grid.twoPi = 2.0 * std::numbers::pi;
-    const SpectrumResult r = solveHoldSpectrum(a, n, zeta, grid, Excitation::Linear);
+    const SpectrumResult r = solveHoldSpectrum(a, n, zeta, grid, excitation);
     double si = 0.0;
     for (std::size_t j = 1; j < r.psv.size(); ++j)
         si += 0.5 * (grid.periods[j] - grid.periods[j - 1]) * (r.psv[j - 1] + r.psv[j]);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "engine/solver_hold.h"
+
 namespace velmora::spectra {
 
 // Housner's spectrum intensity integrates PSV over these periods.
@@ -28,7 +30,8 @@ GroundMeasures groundMeasures(const double* a, std::size_t n, double dt);
 
 // Housner's spectrum intensity (m) of a, integral of PSV from 0.1 to 2.5 s
 // by the trapezoidal rule at SI_PERIOD_STEP, for the damping ratio zeta, with
-// the default solver.
-double spectrumIntensity(const double* a, std::size_t n, double dt, double zeta);
+// the record taken between samples as `excitation` says.
+double spectrumIntensity(const double* a, std::size_t n, double dt, double zeta,
+                         Excitation excitation);
 
 }  // namespace velmora::spectra

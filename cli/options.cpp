@@ -173,7 +173,8 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                         ->delimiter(',')
                         ->allow_extra_args(false)
                         ->type_name("P[,P...]")
-                        ->excludes(classicOpt);
+                        ->excludes(classicOpt)
+                        ->excludes("--excitation");
     app.add_option("--pairs", pairs,
                    "With --rotd: order (default: two at a time)\n"
                    "or auto (files of a folder whose names differ\n"

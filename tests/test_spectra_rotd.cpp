@@ -341,6 +341,10 @@ TEST(SpectraRotD, WhereMeasuresAndRotDGoInCsvAndJson) {
     EXPECT_EQ(rotd[1]["percentile"], 100);
     EXPECT_EQ(rotd[1]["sa"].size(), 2u);
     EXPECT_GE(rotd[1]["sa"][0].get<double>(), rotd[0]["sa"][0].get<double>());
+    // A figure of the RotD curves (the SV panel stays empty).
+    spectraOut({dir / "a_N.txt", dir / "a_E.txt", "--rotd", "50", "--periods", "0.1,1", "--plot",
+                dir / "fig.png", "-o", dir / "rotd.csv", "-q"});
+    EXPECT_GT(fs::file_size(dir / "fig.png"), 1000u);
     // Measures alone in JSON: no spectra.
     const json alone =
         json::parse(spectraOut({dir / "a_N.txt", "--measures", "--format", "json", "-q"}));
