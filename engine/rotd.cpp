@@ -59,6 +59,7 @@ AnglePeaks rotatedPeaksPlain(const double* u1, const double* u2, std::size_t n) 
 // a sample whose radius is below the smallest bound cannot set any peak and
 // is skipped. What remains is folded in exactly as the plain loop does.
 AnglePeaks rotatedPeaks(const double* u1, const double* u2, std::size_t n) {
+    if (n == 0) return AnglePeaks{};
     const AngleTable& a = angles();
     constexpr std::size_t COARSE = ROTD_ANGLES / COARSE_STEP;
     std::array<double, COARSE> coarse{};
