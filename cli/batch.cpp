@@ -15,6 +15,7 @@
 #include "cli/output_paths.h"
 #include "cli/progress_bar.h"
 #include "cli/readers.h"
+#include "cli/rotd.h"
 #include "cli/writers.h"
 #include "host/output_file.h"
 
@@ -75,8 +76,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
     mallopt(M_TRIM_THRESHOLD, 512 << 20);
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     const RunSettings settings = runSettings(options);
-    const std::vector<RecordSource> sources = collectSources(options.inputs, options.records);
-    const std::size_t n = sources.size();
+    std::vector<RecordSource> sources = collectSources(options.inputs, options.records);
     bool outputFailed = false;
 
     if (const std::string clash = findOutputClash(options, sources); !clash.empty()) {
@@ -84,6 +84,9 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
             << std::endl;
         return EXIT_BAD_OPTIONS;
     }
+    if (!options.rotd.empty())
+        sources = pairSources(sources, options.pairsByName, !options.quiet, err);
+    const std::size_t n = sources.size();
     if (!options.outDir.empty()) {
         std::error_code ec;
         fs::create_directories(options.outDir, ec);
@@ -153,6 +156,10 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
         } else {
             try {
                 writeOutputFile(options.outputFile, text);
+                if (measuresBeside(options)) {
+                    writeOutputFile(measuresPathBeside(options.outputFile),
+                                    measuresCsvText(settings, done));
+                }
             } catch (const std::exception& e) {
                 err << "velmora-spectra: " << e.what() << std::endl;
                 outputFailed = true;
@@ -162,7 +169,14 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
     if (!options.plotFile.empty() && !done.empty()) {
         try {
             if (!plot) throw std::runtime_error("this build cannot draw figures");
-            plot(settings, done, options.plotFile);
+            if (settings.rotd.empty()) {
+                plot(settings, done, options.plotFile);
+            } else {
+                const std::vector<RecordSpectra> curves = rotdCurves(done, settings);
+                std::vector<const RecordSpectra*> drawn;
+                for (const RecordSpectra& c : curves) drawn.push_back(&c);
+                plot(settings, drawn, options.plotFile);
+            }
         } catch (const std::exception& e) {
             err << "velmora-spectra: " << e.what() << std::endl;
             outputFailed = true;

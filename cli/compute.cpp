@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <numbers>
 
 #include "cli/numbers.h"
+#include "cli/rotd.h"
 #include "engine/solver.h"
 #include "engine/solver_hold.h"
 
@@ -26,6 +28,9 @@ RunSettings runSettings(const Options& options) {
     s.read.timeStepGiven = s.dtOverride > 0.0;
     s.read.unitGiven = options.inputUnit;
     if (options.classic) s.read.classicStep = classic.dt;
+    s.rotd = options.rotd;
+    s.measures = options.measures;
+    s.spectra = options.spectra;
     return s;
 }
 
@@ -40,9 +45,10 @@ std::string methodText(const RunSettings& settings) {
            ", SD = max |u|, SV = max |v|, PSV = omega SD, SA = omega^2 SD, omega = 2 pi / T";
 }
 
-RecordSpectra computeRecord(const RecordSource& source, const RunSettings& settings) {
+PreparedRecord prepareRecord(const RecordSource& source, const RunSettings& settings) {
     RawRecord raw = readRecord(source, settings.read);
-    RecordSpectra out;
+    PreparedRecord p;
+    RecordSpectra& out = p.info;
     out.name = source.name;
     out.label = source.label;
     out.format = raw.format;
@@ -54,7 +60,8 @@ RecordSpectra computeRecord(const RecordSource& source, const RunSettings& setti
         throw RecordError("gives no time step (a single column of accelerations); give --dt");
     }
     // The program's order: the record in m/s^2, then times the scale factor.
-    std::vector<double>& a = raw.samples;
+    p.a = std::move(raw.samples);
+    std::vector<double>& a = p.a;
     convertToMs2(out.inputUnit, a.data(), a.size());
     if (settings.scale != 1.0) {
         for (double& x : a) x *= settings.scale;
@@ -68,15 +75,57 @@ RecordSpectra computeRecord(const RecordSource& source, const RunSettings& setti
             if (!why.empty()) throw RecordError(why);
         }
     }
+    return p;
+}
+
+SpectrumGrid gridOf(const RunSettings& settings, double dt) {
+    SpectrumGrid grid;
+    grid.periods = settings.periods;
+    grid.dt = dt;
+    grid.twoPi = settings.twoPi;
+    return grid;
+}
+
+void checkFinite(std::initializer_list<double> values, double period) {
+    for (double x : values) {
+        if (!std::isfinite(x)) {
+            throw RecordError("the response at period " + shortestText(period) +
+                              " s does not fit in a number (time step and period too far "
+                              "apart)");
+        }
+    }
+}
+
+RecordMeasures measuresOf(const PreparedRecord& record, const RunSettings& settings) {
+    const ResultUnits& u = settings.units;
+    RecordMeasures m;
+    m.name = record.info.name;
+    m.label = record.info.label;
+    const double* a = record.a.data();
+    const std::size_t n = record.a.size();
+    m.ground = groundMeasures(a, n, record.info.dt);
+    m.ground.pga = u.accel(m.ground.pga);
+    m.ground.pgv = u.length(m.ground.pgv);
+    m.ground.pgd = u.length(m.ground.pgd);
+    for (double zeta : settings.damping)
+        m.si.push_back(
+            u.length(spectrumIntensity(a, n, record.info.dt, zeta, settings.excitation)));
+    return m;
+}
+
+RecordSpectra computeRecord(const RecordSource& source, const RunSettings& settings) {
+    if (!source.components.empty()) return computePair(source, settings);
+    PreparedRecord p = prepareRecord(source, settings);
+    if (settings.measures) p.info.measures = {measuresOf(p, settings)};
+    RecordSpectra out = std::move(p.info);
+    const std::vector<double>& a = p.a;
     // Samples used: the program's at most MAX_STEPS, otherwise all.
     const std::size_t n = settings.classic ? std::min(MAX_STEPS, a.size()) : a.size();
     const bool linear = !settings.classic && settings.excitation == Excitation::Linear;
     out.steps = linear ? (n > 0 ? n - 1 : 0) : n;
+    if (!settings.spectra) return out;
 
-    SpectrumGrid grid;
-    grid.periods = settings.periods;
-    grid.dt = out.dt;
-    grid.twoPi = settings.twoPi;
+    const SpectrumGrid grid = gridOf(settings, out.dt);
     const ResultUnits& u = settings.units;
     for (double zeta : settings.damping) {
         const SpectrumResult r =
@@ -93,12 +142,7 @@ RecordSpectra computeRecord(const RecordSource& source, const RunSettings& setti
             d.sv.push_back(u.length(r.sv[j]));
             d.psv.push_back(u.length(r.psv[j]));
             d.sa.push_back(u.accel(r.sa[j]));
-            if (!std::isfinite(d.sd.back()) || !std::isfinite(d.sv.back()) ||
-                !std::isfinite(d.psv.back()) || !std::isfinite(d.sa.back())) {
-                throw RecordError("the response at period " + shortestText(grid.periods[j]) +
-                                  " s does not fit in a number (time step and period too far "
-                                  "apart)");
-            }
+            checkFinite({d.sd.back(), d.sv.back(), d.psv.back(), d.sa.back()}, grid.periods[j]);
         }
         out.spectra.push_back(std::move(d));
     }

@@ -2,12 +2,15 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "cli/measures.h"
 #include "cli/options.h"
 #include "cli/readers.h"
 #include "cli/units.h"
+#include "engine/solver.h"
 
 namespace velmora::spectra {
 
@@ -19,6 +22,9 @@ struct RunSettings {
     double twoPi = 0.0;
     std::vector<double> damping;
     double scale = 1.0;
+    std::vector<double> rotd;  // percentiles; non-empty: every source is a pair
+    bool measures = false;
+    bool spectra = true;
     double dtOverride = 0.0;  // 0: each record's own step (classic: the program's)
     std::optional<AccelUnit> inputUnit;
     ResultUnits units;
@@ -31,10 +37,26 @@ RunSettings runSettings(const Options& options);
 // excitation between samples and the formulas of PSV and SA.
 std::string methodText(const RunSettings& settings);
 
-// The spectra of one damping ratio, in the output units.
+// RotDnn at every period, in the output units.
+struct RotDOrdinates {
+    double percentile = 0.0;
+    std::vector<double> sd, sa;
+};
+
+// The spectra of one damping ratio, in the output units; for a pair of
+// components only the RotD ordinates.
 struct DampedSpectrum {
     double zeta = 0.0;
     std::vector<double> sd, sv, psv, sa;
+    std::vector<RotDOrdinates> rotd;
+};
+
+// The intensity measures of one record file: PGA, PGV, PGD and SI (one per
+// damping ratio) in the output units, the rest in m/s and s.
+struct RecordMeasures {
+    std::string name, label;
+    GroundMeasures ground;
+    std::vector<double> si;
 };
 
 struct RecordSpectra {
@@ -42,15 +64,34 @@ struct RecordSpectra {
     std::string label;
     RecordFormat format = RecordFormat::Text;
     AccelUnit inputUnit = AccelUnit::MetrePerS2;
-    double dt = 0.0;                      // s, the step the oscillator was stepped with
-    std::size_t samples = 0;              // in the record
-    std::size_t steps = 0;                // time steps taken
-    std::vector<DampedSpectrum> spectra;  // one per damping ratio, in order
-    std::vector<std::string> warnings;    // about the record file, one line each
+    double dt = 0.0;                       // s, the step the oscillator was stepped with
+    std::size_t samples = 0;               // in the record
+    std::size_t steps = 0;                 // time steps taken
+    std::vector<DampedSpectrum> spectra;   // one per damping ratio, in order
+    std::vector<std::string> components;   // a pair: the labels of H1 and H2
+    std::vector<RecordMeasures> measures;  // --measures: one per record file
+    std::vector<std::string> warnings;     // about the record file, one line each
 };
 
-// Reads the record and computes its spectra; throws RecordError (or
-// std::bad_alloc) when it cannot.
+// A record read, in m/s^2 and scaled, with what is known of it (no spectra).
+struct PreparedRecord {
+    RecordSpectra info;
+    std::vector<double> a;
+};
+
+// Reads the record; throws RecordError when it cannot.
+PreparedRecord prepareRecord(const RecordSource& source, const RunSettings& settings);
+
+// The grid the settings compute with at time step dt.
+SpectrumGrid gridOf(const RunSettings& settings, double dt);
+
+// Throws RecordError when an ordinate at this period is not finite.
+void checkFinite(std::initializer_list<double> values, double period);
+
+RecordMeasures measuresOf(const PreparedRecord& record, const RunSettings& settings);
+
+// Reads the record (or both components of a pair) and computes what the
+// settings ask for; throws RecordError (or std::bad_alloc) when it cannot.
 RecordSpectra computeRecord(const RecordSource& source, const RunSettings& settings);
 
 }  // namespace velmora::spectra

@@ -41,6 +41,10 @@ const char* const kExamples =
     "      exactly the program's own numbers for catalogue record 5\n"
     "  velmora-spectra --out results/ --plot spectra.png records/\n"
     "      one CSV per record in results/ and a figure of the four spectra\n"
+    "  velmora-spectra --rotd 50,100 --pairs auto --periods 0.01:0.01:5 pairs/\n"
+    "      RotD50 and RotD100 of every pair of components in pairs/\n"
+    "  velmora-spectra --measures records/ -o measures.csv\n"
+    "      PGA, PGV, PGD, Arias intensity, D5-75, D5-95, CAV and SI of every record\n"
     "\n"
     "Exit status: 0 all records done, 1 a record (or an output file) failed,\n"
     "2 bad options (also an output that is an input or another output).\n"
@@ -99,7 +103,10 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
 
     Options o;
     std::vector<std::string> records, damping;
-    std::string scale, periods, dt, units, inputUnits, outputUnits, format = "csv", excitation;
+    std::vector<std::string> rotd;
+    std::string scale, periods, dt, units, inputUnits, outputUnits, format = "csv", pairs,
+                                                                    excitation;
+    bool withSpectra = false;
     app.add_option("inputs", o.inputs, "Record files and folders of record files")
         ->type_name("FILE|FOLDER ...");
     app.add_option("-r,--record", records,
@@ -156,6 +163,34 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                  "numbers")
         ->excludes(periodsOpt)
         ->excludes(dtOpt);
+    auto* classicOpt = app.get_option("--classic");
+    auto* rotdOpt = app.add_option("--rotd", rotd,
+                                   "Two-component spectra: the inputs taken two\n"
+                                   "at a time as H1 and H2 of one record, and\n"
+                                   "these percentiles (0-100) of the peaks of\n"
+                                   "their motion rotated to 0..179 degrees\n"
+                                   "(50: RotD50, the median; 100: RotD100)")
+                        ->delimiter(',')
+                        ->allow_extra_args(false)
+                        ->type_name("P[,P...]")
+                        ->excludes(classicOpt)
+                        ->excludes("--excitation");
+    app.add_option("--pairs", pairs,
+                   "With --rotd: order (default: two at a time)\n"
+                   "or auto (files of a folder whose names differ\n"
+                   "only in a trailing code such as 000/090, N/E)")
+        ->check(CLI::IsMember({"order", "auto"}, CLI::ignore_case))
+        ->type_name("order|auto")
+        ->needs(rotdOpt);
+    auto* measuresOpt = app.add_flag("--measures", o.measures,
+                                     "Intensity measures of every record: PGA, PGV,\n"
+                                     "PGD, Arias intensity, D5-75, D5-95, CAV and\n"
+                                     "Housner's SI; alone, instead of the spectra")
+                            ->excludes(classicOpt);
+    app.add_flag("--spectra", withSpectra,
+                 "With --measures: the spectra too (CSV: the\n"
+                 "measures go to FILE_measures.csv beside -o FILE)")
+        ->needs(measuresOpt);
     app.add_option("-f,--format", format, "csv (default) or json")
         ->check(CLI::IsMember({"csv", "json"}, CLI::ignore_case))
         ->type_name("csv|json");
@@ -177,6 +212,7 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
         ->check(CLI::Range(1u, 4096u))
         ->type_name("N");
     app.add_flag("-q,--quiet", o.quiet, "No progress bar and no summary line");
+    for (CLI::Option* opt : {rotdOpt, measuresOpt}) opt->excludes("--out");
 
     try {
         app.parse(argc, argv);
@@ -248,6 +284,23 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
             if (ext != ".png" && ext != ".svg" && ext != ".pdf") {
                 throw BadOption("--plot: \"" + o.plotFile + "\" must end in .png, .svg or .pdf");
             }
+        }
+        for (const std::string& p : rotd) {
+            const double x = numberOption(p, "--rotd");
+            if (x < 0.0 || x > 100.0) {
+                throw BadOption("--rotd: " + p + " is not a percentile from 0 to 100");
+            }
+            o.rotd.push_back(x);
+        }
+        o.pairsByName = CLI::detail::to_lower(pairs) == "auto";
+        o.spectra = !o.measures || withSpectra || !o.rotd.empty();
+        if (o.measures && o.spectra && o.format == OutputFormat::Csv && o.outputFile.empty()) {
+            throw BadOption(
+                "--measures with spectra in CSV needs -o FILE: the measures are written "
+                "beside it, as FILE_measures.csv");
+        }
+        if (!o.plotFile.empty() && !o.spectra) {
+            throw BadOption("--plot draws spectra; add --spectra to --measures");
         }
         if (o.inputs.empty() && o.records.empty()) {
             throw BadOption("no records given: name record files or folders, or --record N");

@@ -26,6 +26,10 @@ struct Options {
     AccelUnit outputUnit = AccelUnit::MetrePerS2;
     bool classic = false;
     Excitation excitation = Excitation::Linear;  // --classic: constant
+    std::vector<double> rotd;  // percentiles; non-empty: the inputs are pairs of components
+    bool pairsByName = false;  // --pairs auto
+    bool measures = false;
+    bool spectra = true;  // false when only the measures are asked for
     OutputFormat format = OutputFormat::Csv;
     std::string outputFile;  // one file for all records; empty: standard output
     std::string outDir;      // one file per record

@@ -43,6 +43,16 @@ std::string outputPathFor(const Options& options, const RecordSource& source) {
     return (fs::path(options.outDir) / (source.name + extensionOf(options.format))).string();
 }
 
+std::string measuresPathBeside(const std::string& output) {
+    const fs::path p(output);
+    return (p.parent_path() / (p.stem().string() + "_measures.csv")).string();
+}
+
+bool measuresBeside(const Options& options) {
+    return options.measures && options.spectra && options.format == OutputFormat::Csv &&
+           !options.outputFile.empty();
+}
+
 std::string findOutputClash(const Options& options, const std::vector<RecordSource>& sources) {
     // What each file is called in a message, by its identity.
     std::map<std::string, std::string> seen;
@@ -58,6 +68,8 @@ std::string findOutputClash(const Options& options, const std::vector<RecordSour
     }
     std::vector<std::pair<std::string, std::string>> outputs;  // name in messages, path
     if (!options.outputFile.empty()) outputs.emplace_back("-o", options.outputFile);
+    if (measuresBeside(options))
+        outputs.emplace_back("--measures", measuresPathBeside(options.outputFile));
     if (!options.outDir.empty()) {
         for (const RecordSource& s : sources) {
             // A folder without records gets no file.

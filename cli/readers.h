@@ -23,8 +23,9 @@ struct RecordSource {
     std::string name;   // unique among the sources: headers and output file names
     std::string label;  // how messages name it: the path as given, or "record 5 (Nridge1.mat)"
     std::string path;   // the file (empty for a catalogue record)
-    std::size_t catalogueNumber = 0;  // 1.. for a catalogue record
-    std::string problem;              // set when the input is no record at all
+    std::size_t catalogueNumber = 0;       // 1.. for a catalogue record
+    std::string problem;                   // set when the input is no record at all
+    std::vector<RecordSource> components;  // a pair: its two horizontal components, H1 and H2
 };
 
 // The record files of a folder: these extensions, any case.

@@ -28,7 +28,7 @@ std::vector<RecordSource> folderSources(const std::string& folder, std::error_co
         const fs::file_status status = entry.status(statusEc);
         if (fs::is_directory(status)) continue;
         RecordSource s{
-            entry.path().stem().string(), entry.path().string(), entry.path().string(), 0, {}};
+            entry.path().stem().string(), entry.path().string(), entry.path().string(), 0, {}, {}};
         if (fs::is_fifo(status)) {
             s.problem = "is a FIFO (named pipe); a folder's FIFOs are not read: name it on its own";
         }
@@ -54,12 +54,12 @@ std::vector<RecordSource> collectSources(const std::vector<std::string>& inputs,
     for (const std::string& input : inputs) {
         std::error_code ec;
         if (!fs::is_directory(input, ec)) {
-            out.push_back({fs::path(input).stem().string(), input, input, 0, {}});
+            out.push_back({fs::path(input).stem().string(), input, input, 0, {}, {}});
             continue;
         }
         std::vector<RecordSource> files = folderSources(input, ec);
         if (files.empty()) {
-            RecordSource s{fs::path(input).filename().string(), input, input, 0, {}};
+            RecordSource s{fs::path(input).filename().string(), input, input, 0, {}, {}};
             s.problem = ec ? "cannot list the folder: " + ec.message()
                            : "the folder holds no record files (.mat, .at2, .txt, .csv, .dat)";
             out.push_back(std::move(s));
@@ -73,6 +73,7 @@ std::vector<RecordSource> collectSources(const std::vector<std::string>& inputs,
                        "record " + std::to_string(k) + " (" + fileName + ")",
                        {},
                        k,
+                       {},
                        {}});
     }
     std::set<std::string> used;

@@ -83,6 +83,132 @@ void appendField(std::string& out, const std::string& text) {
 
 }  // namespace
 
+namespace {
+
+std::string rotdName(double percentile) {
+    return "RotD" + shortestText(percentile);
+}
+
+}  // namespace
+
+const char* const MEASURES_NOTE =
+    "PGV and PGD: trapezoidal integrals of the acceleration as given, without baseline "
+    "correction; AI = pi / 2g integral of a^2 dt; D5-75, D5-95: times between 5 % and 75 % / "
+    "95 % of AI; CAV = integral of |a| dt; SI = integral of PSV from 0.1 to 2.5 s";
+
+std::string rotdCsvText(const RunSettings& settings,
+                        const std::vector<const RecordSpectra*>& records) {
+    const ResultUnits& u = settings.units;
+    std::string out =
+        "# RotDnn: percentile of the peak displacements over rotation angles 0..179 degrees; "
+        "SA = omega^2 SD\nperiod_s";
+    for (const RecordSpectra* r : records) {
+        for (const DampedSpectrum& d : r->spectra) {
+            for (const RotDOrdinates& o : d.rotd) {
+                const std::string head =
+                    r->name + " z=" + shortestText(d.zeta) + " " + rotdName(o.percentile);
+                out += ',';
+                appendField(out, head + " SD[" + u.lengthName + "]");
+                out += ',';
+                appendField(out, head + " SA[" + u.accelName + "]");
+            }
+        }
+    }
+    out += '\n';
+    for (std::size_t j = 0; j < settings.periods.size(); ++j) {
+        appendNumber(out, settings.periods[j]);
+        for (const RecordSpectra* r : records) {
+            for (const DampedSpectrum& d : r->spectra) {
+                for (const RotDOrdinates& o : d.rotd) {
+                    out += ',';
+                    appendNumber(out, o.sd[j]);
+                    out += ',';
+                    appendNumber(out, o.sa[j]);
+                }
+            }
+        }
+        out += '\n';
+    }
+    return out;
+}
+
+std::string measuresCsvText(const RunSettings& settings,
+                            const std::vector<const RecordSpectra*>& records) {
+    const ResultUnits& u = settings.units;
+    std::string out = std::string("# ") + MEASURES_NOTE + "\nrecord,source,PGA[" + u.accelName +
+                      "],PGV[" + u.velocityName + "],PGD[" + u.lengthName +
+                      "],AI[m/s],D5-75[s],D5-95[s],CAV[m/s]";
+    for (double zeta : settings.damping)
+        out += ",SI z=" + shortestText(zeta) + "[" + u.lengthName + "]";
+    out += '\n';
+    for (const RecordSpectra* r : records) {
+        for (const RecordMeasures& m : r->measures) {
+            appendField(out, m.name);
+            out += ',';
+            appendField(out, m.label);
+            const GroundMeasures& g = m.ground;
+            for (double x : {g.pga, g.pgv, g.pgd, g.arias, g.d5_75, g.d5_95, g.cav}) {
+                out += ',';
+                appendNumber(out, x);
+            }
+            for (double x : m.si) {
+                out += ',';
+                appendNumber(out, x);
+            }
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json measuresJson(const RecordMeasures& m) {
+    const GroundMeasures& g = m.ground;
+    return {{"pga", g.pga},     {"pgv", g.pgv},     {"pgd", g.pgd}, {"arias_intensity", g.arias},
+            {"d5_75", g.d5_75}, {"d5_95", g.d5_95}, {"cav", g.cav}, {"si", m.si}};
+}
+
+void addPairAndMeasures(Json& rec, const RecordSpectra& r, const RunSettings& settings) {
+    if (!settings.spectra) rec.erase("damping");
+    if (!r.components.empty()) {
+        Json components = Json::array();
+        for (std::size_t c = 0; c < r.components.size(); ++c) {
+            Json comp = {{"source", r.components[c]}};
+            if (c < r.measures.size()) comp["measures"] = measuresJson(r.measures[c]);
+            components.push_back(std::move(comp));
+        }
+        rec["components"] = std::move(components);
+        if (!settings.spectra) return;
+        Json damping = Json::array();
+        for (const DampedSpectrum& d : r.spectra) {
+            Json rotd = Json::array();
+            for (const RotDOrdinates& o : d.rotd)
+                rotd.push_back({{"percentile", o.percentile}, {"sd", o.sd}, {"sa", o.sa}});
+            damping.push_back(
+                {{"zeta", d.zeta}, {"period", settings.periods}, {"rotd", std::move(rotd)}});
+        }
+        rec["damping"] = std::move(damping);
+    } else if (!r.measures.empty()) {
+        rec["measures"] = measuresJson(r.measures.front());
+    }
+}
+
+void addMeasureSettings(Json& s, const RunSettings& settings) {
+    if (!settings.rotd.empty()) s["rotd"] = settings.rotd;
+    if (!settings.measures) return;
+    const ResultUnits& u = settings.units;
+    s["measures"] = MEASURES_NOTE;
+    s["measure_units"] = {{"pga", u.accelName},  {"pgv", u.velocityName},
+                          {"pgd", u.lengthName}, {"arias_intensity", "m/s"},
+                          {"d5_75", "s"},        {"d5_95", "s"},
+                          {"cav", "m/s"},        {"si", u.lengthName}};
+}
+
+}  // namespace
+
 const char* extensionOf(OutputFormat format) {
     return format == OutputFormat::Json ? ".json" : ".csv";
 }
@@ -143,6 +269,7 @@ std::string jsonText(const RunSettings& settings,
                          {"psv", u.velocityName},
                          {"sa", u.accelName}};
     s["periods"] = settings.periods;
+    addMeasureSettings(s, settings);
 
     json list = json::array();
     for (const RecordSpectra* r : records) {
@@ -164,6 +291,7 @@ std::string jsonText(const RunSettings& settings,
                                {"sa", d.sa}});
         }
         rec["damping"] = std::move(damping);
+        addPairAndMeasures(rec, *r, settings);
         list.push_back(std::move(rec));
     }
     json doc;
@@ -179,7 +307,9 @@ std::string jsonText(const RunSettings& settings,
 
 std::string resultText(OutputFormat format, const RunSettings& settings,
                        const std::vector<const RecordSpectra*>& records) {
-    return format == OutputFormat::Json ? jsonText(settings, records) : csvText(settings, records);
+    if (format == OutputFormat::Json) return jsonText(settings, records);
+    if (!settings.spectra) return measuresCsvText(settings, records);
+    return settings.rotd.empty() ? csvText(settings, records) : rotdCsvText(settings, records);
 }
 
 }  // namespace velmora::spectra
