@@ -87,37 +87,53 @@ const char* extensionOf(OutputFormat format) {
     return format == OutputFormat::Json ? ".json" : ".csv";
 }
 
-std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records) {
+CsvColumns csvColumns(const RunSettings& settings, const RecordSpectra& record) {
     const ResultUnits& u = settings.units;
     const std::string units[4] = {" SD[" + u.lengthName + "]", " SV[" + u.velocityName + "]",
                                   " PSV[" + u.velocityName + "]", " SA[" + u.accelName + "]"};
-    std::string out = "period_s";
-    for (const RecordSpectra* r : records) {
-        for (const DampedSpectrum& d : r->spectra) {
-            for (const std::string& unit : units) {
-                out += ',';
-                appendField(out, r->name + " z=" + shortestText(d.zeta) + unit);
-            }
+    CsvColumns c;
+    for (const DampedSpectrum& d : record.spectra) {
+        for (const std::string& unit : units) {
+            c.headings += ',';
+            appendField(c.headings, record.name + " z=" + shortestText(d.zeta) + unit);
         }
     }
+    const std::size_t periods = settings.periods.size();
+    // A number takes at most 24 characters, most far fewer.
+    c.cells.reserve(periods * record.spectra.size() * 4 * 20);
+    c.rowEnds.reserve(periods);
+    for (std::size_t j = 0; j < periods; ++j) {
+        for (const DampedSpectrum& d : record.spectra) {
+            for (const std::vector<double>* v : {&d.sd, &d.sv, &d.psv, &d.sa}) {
+                c.cells += ',';
+                appendNumber(c.cells, (*v)[j]);
+            }
+        }
+        c.rowEnds.push_back(c.cells.size());
+    }
+    return c;
+}
+
+std::string joinCsv(const RunSettings& settings, const std::vector<CsvColumns>& records) {
+    std::size_t size = 9;
+    for (const CsvColumns& c : records) size += c.headings.size() + c.cells.size();
+    std::string out;
+    out.reserve(size + settings.periods.size() * 24);
+    out = "period_s";
+    for (const CsvColumns& c : records) out += c.headings;
     out += '\n';
     for (std::size_t j = 0; j < settings.periods.size(); ++j) {
         appendNumber(out, settings.periods[j]);
-        for (const RecordSpectra* r : records) {
-            for (const DampedSpectrum& d : r->spectra) {
-                for (const std::vector<double>* v : {&d.sd, &d.sv, &d.psv, &d.sa}) {
-                    out += ',';
-                    appendNumber(out, (*v)[j]);
-                }
-            }
+        for (const CsvColumns& c : records) {
+            const std::size_t from = j == 0 ? 0 : c.rowEnds[j - 1];
+            out.append(c.cells, from, c.rowEnds[j] - from);
         }
         out += '\n';
     }
     return out;
 }
 
-std::string jsonText(const RunSettings& settings,
-                     const std::vector<const RecordSpectra*>& records) {
+std::string jsonHead(const RunSettings& settings) {
     const ResultUnits& u = settings.units;
     json s;
     s["classic"] = settings.classic;
@@ -140,43 +156,48 @@ std::string jsonText(const RunSettings& settings,
                          {"psv", u.velocityName},
                          {"sa", u.accelName}};
     s["periods"] = settings.periods;
-
-    json list = json::array();
-    for (const RecordSpectra* r : records) {
-        json rec;
-        rec["name"] = r->name;
-        rec["source"] = r->label;
-        rec["format"] = formatName(r->format);
-        rec["input_units"] = unitName(r->inputUnit);
-        rec["dt"] = r->dt;
-        rec["samples"] = r->samples;
-        rec["steps"] = r->steps;
-        json damping = json::array();
-        for (const DampedSpectrum& d : r->spectra) {
-            damping.push_back({{"zeta", d.zeta},
-                               {"period", settings.periods},
-                               {"sd", d.sd},
-                               {"sv", d.sv},
-                               {"psv", d.psv},
-                               {"sa", d.sa}});
-        }
-        rec["damping"] = std::move(damping);
-        list.push_back(std::move(rec));
-    }
     json doc;
     doc["program"] = "velmora-spectra";
     doc["version"] = VELMORA_VERSION;
     doc["settings"] = std::move(s);
-    doc["records"] = std::move(list);
+    doc["records"] = json::array();
     std::string out;
     appendJson(out, doc);
-    out += '\n';
+    // The records come where the empty list ends: ...,"records":[ ... ]}
+    out.resize(out.size() - JSON_TAIL.size() + 1);
     return out;
 }
 
-std::string resultText(OutputFormat format, const RunSettings& settings,
-                       const std::vector<const RecordSpectra*>& records) {
-    return format == OutputFormat::Json ? jsonText(settings, records) : csvText(settings, records);
+std::string jsonRecord(const RunSettings& settings, const RecordSpectra& record) {
+    json rec;
+    rec["name"] = record.name;
+    rec["source"] = record.label;
+    rec["format"] = formatName(record.format);
+    rec["input_units"] = unitName(record.inputUnit);
+    rec["dt"] = record.dt;
+    rec["samples"] = record.samples;
+    rec["steps"] = record.steps;
+    json damping = json::array();
+    for (const DampedSpectrum& d : record.spectra) {
+        damping.push_back({{"zeta", d.zeta},
+                           {"period", settings.periods},
+                           {"sd", d.sd},
+                           {"sv", d.sv},
+                           {"psv", d.psv},
+                           {"sa", d.sa}});
+    }
+    rec["damping"] = std::move(damping);
+    std::string out;
+    appendJson(out, rec);
+    return out;
+}
+
+std::string recordText(OutputFormat format, const RunSettings& settings,
+                       const RecordSpectra& record) {
+    if (format == OutputFormat::Json) {
+        return jsonHead(settings) + jsonRecord(settings, record) + std::string(JSON_TAIL);
+    }
+    return joinCsv(settings, {csvColumns(settings, record)});
 }
 
 }  // namespace velmora::spectra

@@ -1,25 +1,42 @@
-// The result files: CSV (one row per period) and JSON.
+// The result files: CSV (one row per period) and JSON, formatted record by
+// record (each by the thread that computed it) and joined in input order.
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/compute.h"
 
 namespace velmora::spectra {
 
-// period_s, then per record, damping ratio and ordinate one column headed
-// "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers in the shortest
-// form that reads back exactly.
-std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
+// CSV: period_s, then per record, damping ratio and ordinate one column
+// headed "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers in the
+// shortest form that reads back exactly.
 
-// {"settings": {...}, "records": [{"name", ..., "damping": [{"zeta",
-// "period", "sd", "sv", "psv", "sa"}]}]}; numbers in the shortest form that
-// reads back exactly.
-std::string jsonText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records);
+// One record's columns: their headings and, period by period, its cells,
+// each after a comma.
+struct CsvColumns {
+    std::string headings;
+    std::string cells;
+    std::vector<std::size_t> rowEnds;  // where each period's cells end in `cells`
+};
+CsvColumns csvColumns(const RunSettings& settings, const RecordSpectra& record);
 
-std::string resultText(OutputFormat format, const RunSettings& settings,
-                       const std::vector<const RecordSpectra*>& records);
+// The whole CSV text of these records' columns, in the order given.
+std::string joinCsv(const RunSettings& settings, const std::vector<CsvColumns>& records);
+
+// JSON: {"program", "version", "settings": {...}, "records": [{"name",
+// ..., "damping": [{"zeta", "period", "sd", "sv", "psv", "sa"}]}]};
+// numbers in the shortest form that reads back exactly. The document is
+// jsonHead(), the records' texts apart by commas, then JSON_TAIL.
+std::string jsonHead(const RunSettings& settings);
+std::string jsonRecord(const RunSettings& settings, const RecordSpectra& record);
+inline constexpr std::string_view JSON_TAIL = "]}\n";
+
+// A file of one record's results.
+std::string recordText(OutputFormat format, const RunSettings& settings,
+                       const RecordSpectra& record);
 
 // ".csv" or ".json".
 const char* extensionOf(OutputFormat format);
