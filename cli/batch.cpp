@@ -120,7 +120,7 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
     const bool combined = options.outDir.empty();
     const bool keep = !options.plotFile.empty();
     std::optional<CombinedOutput> output;
-    if (combined) output.emplace(options, settings, out);
+    if (combined) output.emplace(options, settings, n, out);
 
     std::vector<Slot> slots(n);
     unsigned jobs = options.jobs > 0 ? options.jobs : std::thread::hardware_concurrency();

@@ -5,8 +5,12 @@
 namespace velmora::spectra {
 
 CombinedOutput::CombinedOutput(const Options& options, const RunSettings& settings,
-                               std::ostream& out)
-    : options_(options), settings_(settings), out_(out), toFile_(!options.outputFile.empty()) {}
+                               std::size_t records, std::ostream& out)
+    : options_(options),
+      settings_(settings),
+      out_(out),
+      toFile_(!options.outputFile.empty()),
+      rows_(settings, options.format == OutputFormat::Csv ? records : 0) {}
 
 void CombinedOutput::put(const std::string& text) {
     if (toFile_) {
@@ -23,7 +27,8 @@ void CombinedOutput::add(FormattedRecord& record) {
         put(record.json);
         record.json = std::string();
     } else {
-        columns_.push_back(std::move(record.csv));
+        rows_.add(record.csv);
+        record.csv = {};
     }
     ++added_;
 }
@@ -33,8 +38,11 @@ bool CombinedOutput::finish(std::ostream& err) {
     if (options_.format == OutputFormat::Json) {
         put(std::string(JSON_TAIL));
     } else {
-        put(joinCsv(settings_, columns_));
-        columns_ = {};
+        if (toFile_) {
+            text_ = rows_.text();
+        } else {
+            put(rows_.text());
+        }
     }
     if (!toFile_) {
         if (out_) return true;

@@ -20,11 +20,14 @@ struct FormattedRecord {
 
 class CombinedOutput {
   public:
-    CombinedOutput(const Options& options, const RunSettings& settings, std::ostream& out);
+    // For about `records` records.
+    CombinedOutput(const Options& options, const RunSettings& settings, std::size_t records,
+                   std::ostream& out);
 
     // The next record in input order; its text is taken. JSON on standard
-    // output is written at once; a CSV's columns wait for the last record
-    // (each row holds them all), and a file is written whole at the end.
+    // output is written at once; a CSV's columns are added to its rows,
+    // written after the last record (each row holds them all); a file is
+    // written whole at the end.
     void add(FormattedRecord& record);
 
     // Writes what is left, nothing when no record was added. False, after
@@ -40,7 +43,7 @@ class CombinedOutput {
     bool toFile_;
     std::size_t added_ = 0;
     std::string text_;  // of a file, or what is waiting for standard output
-    std::vector<CsvColumns> columns_;
+    CsvRows rows_;
 };
 
 }  // namespace velmora::spectra

@@ -114,20 +114,34 @@ CsvColumns csvColumns(const RunSettings& settings, const RecordSpectra& record) 
     return c;
 }
 
-std::string joinCsv(const RunSettings& settings, const std::vector<CsvColumns>& records) {
-    std::size_t size = 9;
-    for (const CsvColumns& c : records) size += c.headings.size() + c.cells.size();
+CsvRows::CsvRows(const RunSettings& settings, std::size_t records)
+    : settings_(settings),
+      expected_(records),
+      headings_("period_s"),
+      rows_(settings.periods.size()) {}
+
+void CsvRows::add(const CsvColumns& record) {
+    const bool first = headings_.size() == std::string_view("period_s").size();
+    headings_ += record.headings;
+    std::size_t from = 0;
+    for (std::size_t j = 0; j < rows_.size(); ++j) {
+        const std::size_t length = record.rowEnds[j] - from;
+        if (first) rows_[j].reserve(length * expected_ + length / 2);
+        rows_[j].append(record.cells, from, length);
+        from = record.rowEnds[j];
+    }
+}
+
+std::string CsvRows::text() const {
+    std::size_t size = headings_.size() + 1;
+    for (const std::string& row : rows_) size += row.size() + 25;
     std::string out;
-    out.reserve(size + settings.periods.size() * 24);
-    out = "period_s";
-    for (const CsvColumns& c : records) out += c.headings;
+    out.reserve(size);
+    out += headings_;
     out += '\n';
-    for (std::size_t j = 0; j < settings.periods.size(); ++j) {
-        appendNumber(out, settings.periods[j]);
-        for (const CsvColumns& c : records) {
-            const std::size_t from = j == 0 ? 0 : c.rowEnds[j - 1];
-            out.append(c.cells, from, c.rowEnds[j] - from);
-        }
+    for (std::size_t j = 0; j < rows_.size(); ++j) {
+        appendNumber(out, settings_.periods[j]);
+        out += rows_[j];
         out += '\n';
     }
     return out;
@@ -197,7 +211,9 @@ std::string recordText(OutputFormat format, const RunSettings& settings,
     if (format == OutputFormat::Json) {
         return jsonHead(settings) + jsonRecord(settings, record) + std::string(JSON_TAIL);
     }
-    return joinCsv(settings, {csvColumns(settings, record)});
+    CsvRows rows(settings, 1);
+    rows.add(csvColumns(settings, record));
+    return rows.text();
 }
 
 }  // namespace velmora::spectra

@@ -23,8 +23,22 @@ struct CsvColumns {
 };
 CsvColumns csvColumns(const RunSettings& settings, const RecordSpectra& record);
 
-// The whole CSV text of these records' columns, in the order given.
-std::string joinCsv(const RunSettings& settings, const std::vector<CsvColumns>& records);
+// The rows of a CSV, filled record by record: each record's columns are
+// added to the rows as it comes (and can then be freed), and the rows are
+// put together once at the end.
+class CsvRows {
+  public:
+    // Room for about `records` records like the first one added.
+    CsvRows(const RunSettings& settings, std::size_t records);
+    void add(const CsvColumns& record);
+    std::string text() const;
+
+  private:
+    const RunSettings& settings_;
+    std::size_t expected_;
+    std::string headings_;
+    std::vector<std::string> rows_;  // one per period, without its period and end of line
+};
 
 // JSON: {"program", "version", "settings": {...}, "records": [{"name",
 // ..., "damping": [{"zeta", "period", "sd", "sv", "psv", "sa"}]}]};
