@@ -1,5 +1,7 @@
 #include "cli/combined_output.h"
 
+#include <new>
+
 #include "host/output_file.h"
 
 namespace velmora::spectra {
@@ -22,27 +24,46 @@ void CombinedOutput::put(const std::string& text) {
 }
 
 void CombinedOutput::add(FormattedRecord& record) {
-    if (options_.format == OutputFormat::Json) {
-        put(added_ == 0 ? jsonHead(settings_) : ",");
-        put(record.json);
-        record.json = std::string();
-    } else {
-        rows_.add(record.csv);
-        record.csv = {};
-    }
     ++added_;
+    if (!lost_.empty()) return;
+    try {
+        if (options_.format == OutputFormat::Json) {
+            put(added_ == 1 ? jsonHead(settings_) : ",");
+            put(record.json);
+        } else {
+            rows_.add(record.csv);
+        }
+    } catch (const std::bad_alloc&) {
+        lose();
+    }
+    record = {};
+}
+
+void CombinedOutput::lose() {
+    lost_ = "not enough memory for the results of all records together";
+    text_ = std::string();
+    rows_ = CsvRows(settings_, 0);
 }
 
 bool CombinedOutput::finish(std::ostream& err) {
     if (added_ == 0) return true;
-    if (options_.format == OutputFormat::Json) {
-        put(std::string(JSON_TAIL));
-    } else {
-        if (toFile_) {
+    try {
+        if (lost_.empty() && options_.format == OutputFormat::Json) {
+            put(std::string(JSON_TAIL));
+        } else if (lost_.empty() && toFile_) {
             text_ = rows_.text();
-        } else {
+        } else if (lost_.empty()) {
             put(rows_.text());
         }
+    } catch (const std::bad_alloc&) {
+        lose();
+    }
+    const std::string name =
+        toFile_ ? "\"" + options_.outputFile + "\"" : std::string("standard output");
+    if (!lost_.empty()) {
+        // Nothing of a file is written; standard output may have had a part.
+        err << "velmora-spectra: cannot write " << name << ": " << lost_ << std::endl;
+        return false;
     }
     if (!toFile_) {
         if (out_) return true;

@@ -31,17 +31,21 @@ class CombinedOutput {
     void add(FormattedRecord& record);
 
     // Writes what is left, nothing when no record was added. False, after
-    // saying why on `err`, when the output could not be written.
+    // saying why on `err`, when the output could not be written (a file is
+    // then not written at all).
     bool finish(std::ostream& err);
 
   private:
     void put(const std::string& text);
+    // Gives up the output, which no longer fits in memory.
+    void lose();
 
     const Options& options_;
     const RunSettings& settings_;
     std::ostream& out_;
     bool toFile_;
     std::size_t added_ = 0;
+    std::string lost_;  // why the output was given up; empty while it is kept
     std::string text_;  // of a file, or what is waiting for standard output
     CsvRows rows_;
 };

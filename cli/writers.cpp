@@ -115,7 +115,7 @@ CsvColumns csvColumns(const RunSettings& settings, const RecordSpectra& record) 
 }
 
 CsvRows::CsvRows(const RunSettings& settings, std::size_t records)
-    : settings_(settings),
+    : settings_(&settings),
       expected_(records),
       headings_("period_s"),
       rows_(settings.periods.size()) {}
@@ -140,7 +140,7 @@ std::string CsvRows::text() const {
     out += headings_;
     out += '\n';
     for (std::size_t j = 0; j < rows_.size(); ++j) {
-        appendNumber(out, settings_.periods[j]);
+        appendNumber(out, settings_->periods[j]);
         out += rows_[j];
         out += '\n';
     }

@@ -34,7 +34,7 @@ class CsvRows {
     std::string text() const;
 
   private:
-    const RunSettings& settings_;
+    const RunSettings* settings_;
     std::size_t expected_;
     std::string headings_;
     std::vector<std::string> rows_;  // one per period, without its period and end of line
