@@ -127,7 +127,7 @@ void ScriptView::execute(const std::string& line) {
         Value v = parseSetValue(text);
         GlobalState::instance().byName(name) = std::move(v);
     } else if (word == "dump") {
-        out_ << dumpSession().dump() << std::endl;
+        out_ << dumpSessionText() << std::endl;
     } else if (word == "stats") {
         nlohmann::ordered_json j;
         j["figures"] = m.figureCount();
@@ -144,10 +144,13 @@ void ScriptView::run() {
     while (!finished() && std::getline(in_, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == '#') continue;
+        // A failing command ends only itself; the session goes on.
         try {
             execute(line);
         } catch (const Error& e) {
             showError(e.what());
+        } catch (const std::exception& e) {
+            showError(std::string("Internal error: ") + e.what());
         }
     }
 }

@@ -80,4 +80,8 @@ nlohmann::ordered_json dumpSession() {
     return j;
 }
 
+std::string dumpSessionText() {
+    return dumpSession().dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
 }  // namespace velmora

@@ -1,6 +1,8 @@
 // Response-spectrum solver throughput in oscillator-steps per second
 // (items_per_second): the vectorised solver and the plain scalar recurrence
-// on the program's two kinds of run, so their ratio reads off one report.
+// on the program's two kinds of run, so their ratio reads off one report,
+// and velmora-spectra's kernels for a record held constant over each step
+// and for one varying linearly between samples, on the same work.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -8,6 +10,8 @@
 #include <vector>
 
 #include "engine/solver.h"
+#include "engine/solver_hold.h"
+#include "engine/solver_lanes.h"
 #include "engine/solver_reference.h"
 
 namespace {
@@ -33,6 +37,26 @@ std::vector<double> syntheticRecord(std::uint64_t seed) {
                            0.6 * std::sin(41.0 * t + 1.1) + 1.5 * noise);
     }
     return a;
+}
+
+bool skipUnavailable(benchmark::State& state, SolverKernel kernel) {
+    if (solverKernelAvailable(kernel)) return false;
+    state.SkipWithError("instruction set not available");
+    for (auto _ : state) {
+    }
+    return true;
+}
+
+SpectrumGrid holdGrid() {
+    SpectrumGrid grid = classicGrid();
+    grid.twoPi = 2.0 * 3.141592653589793;
+    return grid;
+}
+
+void setHoldItems(benchmark::State& state, Excitation excitation) {
+    const std::size_t steps = excitation == Excitation::Linear ? MAX_STEPS - 1 : MAX_STEPS;
+    state.SetItemsProcessed(state.iterations() *
+                            static_cast<std::int64_t>(RATIO_COUNT * PERIOD_COUNT * steps));
 }
 
 void setItems(benchmark::State& state, std::size_t spectra) {
@@ -97,15 +121,81 @@ void BM_Option1_Kernel(benchmark::State& state) {
     const SolverKernel kernels[] = {SolverKernel::Generic, SolverKernel::Avx2,
                                     SolverKernel::Avx512};
     const SolverKernel kernel = kernels[state.range(0)];
-    if (!solverKernelAvailable(kernel)) {
-        state.SkipWithError("instruction set not available");
-        for (auto _ : state) {
-        }
-        return;
-    }
+    if (skipUnavailable(state, kernel)) return;
     static const SpectrumGrid grid = classicGrid();
     option1(state, [&](const double* a, std::size_t n, double zeta) {
         return solveSpectrum(a, n, zeta, grid, kernel);
+    });
+}
+
+// velmora-spectra's two kernels on Option 1's work (160 periods, 1500
+// samples, nine damping ratios, 2 pi), time stepping only: items are the
+// oscillator steps taken, 1500 per period held constant and 1499 linear.
+// Argument: 0 generic SSE2, 1 AVX2, 2 AVX-512, 3 the widest available.
+void holdKernel(benchmark::State& state, Excitation excitation) {
+    const SolverKernel kernels[] = {SolverKernel::Generic, SolverKernel::Avx2, SolverKernel::Avx512,
+                                    SolverKernel::Auto};
+    const SolverKernel kernel = kernels[state.range(0)];
+    if (skipUnavailable(state, kernel)) return;
+    const SpectrumGrid grid = holdGrid();
+    const std::vector<double> record = syntheticRecord(1);
+    struct Coefficients {
+        std::vector<Mat2> ad;
+        std::vector<Vec2> hold, b0, b1;
+    };
+    std::vector<Coefficients> perRatio;
+    for (double zeta : RATIOS) {
+        Coefficients c;
+        for (double period : grid.periods) {
+            const HoldOscillator o = holdOscillator(period, zeta, grid.dt, grid.twoPi);
+            c.ad.push_back(o.ad);
+            c.hold.push_back(o.hold);
+            c.b0.push_back(o.b0);
+            c.b1.push_back(o.b1);
+        }
+        perRatio.push_back(std::move(c));
+    }
+    for (auto _ : state) {
+        for (const Coefficients& c : perRatio) {
+            lanes::PeakRows p =
+                excitation == Excitation::Linear
+                    ? lanes::stepLinearHold(c.ad, c.b0, c.b1, record.data(), MAX_STEPS, kernel)
+                    : lanes::stepConstantHold(c.ad, c.hold, record.data(), MAX_STEPS, kernel);
+            benchmark::DoNotOptimize(p.sd.data());
+        }
+    }
+    setHoldItems(state, excitation);
+}
+
+void BM_Kernel_ConstantHold(benchmark::State& state) {
+    holdKernel(state, Excitation::Constant);
+}
+void BM_Kernel_LinearHold(benchmark::State& state) {
+    holdKernel(state, Excitation::Linear);
+}
+
+// The whole default-mode solve, coefficients included, and the scalar loop.
+template <class Solve>
+void holdSpectra(benchmark::State& state, Solve solve) {
+    const SpectrumGrid grid = holdGrid();
+    const std::vector<double> record = syntheticRecord(1);
+    for (auto _ : state) {
+        for (double zeta : RATIOS) {
+            SpectrumResult r = solve(record.data(), zeta, grid);
+            benchmark::DoNotOptimize(r.sd.data());
+        }
+    }
+    setHoldItems(state, Excitation::Linear);
+}
+
+void BM_Linear_Vectorised(benchmark::State& state) {
+    holdSpectra(state, [](const double* a, double zeta, const SpectrumGrid& grid) {
+        return solveHoldSpectrum(a, MAX_STEPS, zeta, grid, Excitation::Linear);
+    });
+}
+void BM_Linear_ScalarReference(benchmark::State& state) {
+    holdSpectra(state, [](const double* a, double zeta, const SpectrumGrid& grid) {
+        return solveHoldSpectrumReference(a, MAX_STEPS, zeta, grid, Excitation::Linear);
     });
 }
 
@@ -116,5 +206,9 @@ BENCHMARK(BM_Option1_ScalarReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Option2_Vectorised)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Option2_ScalarReference)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Option1_Kernel)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Kernel_ConstantHold)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Kernel_LinearHold)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Linear_Vectorised)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Linear_ScalarReference)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

@@ -6,12 +6,14 @@
 
 #include "cli/numbers.h"
 #include "engine/solver.h"
+#include "engine/solver_hold.h"
 
 namespace velmora::spectra {
 
 RunSettings runSettings(const Options& options) {
     RunSettings s;
     s.classic = options.classic;
+    s.excitation = options.excitation;
     const SpectrumGrid classic = classicGrid();
     s.periods = options.classic || options.periods.empty() ? classic.periods : options.periods;
     s.twoPi = options.classic ? classic.twoPi : 2.0 * std::numbers::pi;
@@ -25,6 +27,17 @@ RunSettings runSettings(const Options& options) {
     s.read.unitGiven = options.inputUnit;
     if (options.classic) s.read.classicStep = classic.dt;
     return s;
+}
+
+std::string methodText(const RunSettings& settings) {
+    if (settings.classic) {
+        return "the program's constants: acceleration held over each 0.02 s step, "
+               "PSV = omega_d SD, SA = omega^2 SD, omega = 6.28 / T";
+    }
+    return std::string(settings.excitation == Excitation::Linear
+                           ? "acceleration linear between samples"
+                           : "acceleration held over each step") +
+           ", SD = max |u|, SV = max |v|, PSV = omega SD, SA = omega^2 SD, omega = 2 pi / T";
 }
 
 RecordSpectra computeRecord(const RecordSource& source, const RunSettings& settings) {
@@ -49,7 +62,16 @@ RecordSpectra computeRecord(const RecordSource& source, const RunSettings& setti
     for (double x : a) {
         if (!std::isfinite(x)) throw RecordError("overflows when converted and scaled");
     }
-    out.steps = settings.classic ? std::min(MAX_STEPS, a.size()) : a.size();
+    if (!settings.classic) {
+        for (const double period : settings.periods) {
+            const std::string why = periodOutsideValidatedRange(period, out.dt);
+            if (!why.empty()) throw RecordError(why);
+        }
+    }
+    // Samples used: the program's at most MAX_STEPS, otherwise all.
+    const std::size_t n = settings.classic ? std::min(MAX_STEPS, a.size()) : a.size();
+    const bool linear = !settings.classic && settings.excitation == Excitation::Linear;
+    out.steps = linear ? (n > 0 ? n - 1 : 0) : n;
 
     SpectrumGrid grid;
     grid.periods = settings.periods;
@@ -57,7 +79,9 @@ RecordSpectra computeRecord(const RecordSource& source, const RunSettings& setti
     grid.twoPi = settings.twoPi;
     const ResultUnits& u = settings.units;
     for (double zeta : settings.damping) {
-        const SpectrumResult r = solveSpectrum(a.data(), out.steps, zeta, grid);
+        const SpectrumResult r =
+            settings.classic ? solveSpectrum(a.data(), n, zeta, grid)
+                             : solveHoldSpectrum(a.data(), n, zeta, grid, settings.excitation);
         DampedSpectrum d;
         d.zeta = zeta;
         d.sd.reserve(r.sd.size());

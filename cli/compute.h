@@ -14,6 +14,7 @@ namespace velmora::spectra {
 // What every record is computed with, settled once from the options.
 struct RunSettings {
     bool classic = false;
+    Excitation excitation = Excitation::Linear;
     std::vector<double> periods;  // s, ascending
     double twoPi = 0.0;
     std::vector<double> damping;
@@ -25,6 +26,10 @@ struct RunSettings {
 };
 
 RunSettings runSettings(const Options& options);
+
+// How the results were computed, in one line for the outputs: the
+// excitation between samples and the formulas of PSV and SA.
+std::string methodText(const RunSettings& settings);
 
 // The spectra of one damping ratio, in the output units.
 struct DampedSpectrum {
@@ -39,7 +44,7 @@ struct RecordSpectra {
     AccelUnit inputUnit = AccelUnit::MetrePerS2;
     double dt = 0.0;                      // s, the step the oscillator was stepped with
     std::size_t samples = 0;              // in the record
-    std::size_t steps = 0;                // used
+    std::size_t steps = 0;                // time steps taken
     std::vector<DampedSpectrum> spectra;  // one per damping ratio, in order
     std::vector<std::string> warnings;    // about the record file, one line each
 };

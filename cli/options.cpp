@@ -10,6 +10,7 @@
 #include "app/catalogue.h"
 #include "cli/numbers.h"
 #include "cli/periods.h"
+#include "engine/solver.h"
 
 #ifndef VELMORA_VERSION
 #define VELMORA_VERSION "unknown"
@@ -74,6 +75,19 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
+// Periods where the solver's results are not validated are refused before
+// any work; with the files' own steps, each record is checked when read.
+void checkValidatedPeriods(const Options& o) {
+    const std::vector<double> periods = o.periods.empty() ? classicGrid().periods : o.periods;
+    for (const double period : periods) {
+        std::string why = periodOutsideValidatedRange(period);
+        if (!why.empty()) throw BadOption("--periods: " + why);
+        if (o.dt) why = periodOutsideValidatedRange(period, *o.dt);
+        if (!why.empty())
+            throw BadOption((o.periods.empty() ? "--dt: " : "--periods and --dt: ") + why);
+    }
+}
+
 }  // namespace
 
 ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostream& out,
@@ -85,7 +99,7 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
 
     Options o;
     std::vector<std::string> records, damping;
-    std::string scale, periods, dt, units, inputUnits, outputUnits, format = "csv";
+    std::string scale, periods, dt, units, inputUnits, outputUnits, format = "csv", excitation;
     app.add_option("inputs", o.inputs, "Record files and folders of record files")
         ->type_name("FILE|FOLDER ...");
     app.add_option("-r,--record", records,
@@ -128,11 +142,18 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
                    "(SD in cm) or g (SD in m)")
         ->type_name("UNIT")
         ->excludes(unitsOpt);
+    app.add_option("--excitation", excitation,
+                   "The record between samples: linear (default;\n"
+                   "exact for samples joined by straight lines)\n"
+                   "or constant (each sample held over its step)")
+        ->check(CLI::IsMember({"linear", "constant"}, CLI::ignore_case))
+        ->type_name("linear|constant");
     app.add_flag("--classic", o.classic,
                  "The program's own constants: 0.02 s whatever\n"
                  "the file says, 6.28 for 2 pi, its 160 periods,\n"
-                 "at most the first 1500 samples: bit for bit\n"
-                 "the program's numbers")
+                 "at most the first 1500 samples, each sample\n"
+                 "held over its step: bit for bit the program's\n"
+                 "numbers")
         ->excludes(periodsOpt)
         ->excludes(dtOpt);
     app.add_option("-f,--format", format, "csv (default) or json")
@@ -203,6 +224,16 @@ ParsedCommandLine parseCommandLine(int argc, const char* const* argv, std::ostre
             if (step <= 0.0) throw BadOption("--dt: the time step must be above 0");
             o.dt = step;
         }
+        std::transform(excitation.begin(), excitation.end(), excitation.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (o.classic && excitation == "linear") {
+            throw BadOption(
+                "--excitation linear cannot be combined with --classic, which holds each sample "
+                "over its step");
+        }
+        o.excitation =
+            o.classic || excitation == "constant" ? Excitation::Constant : Excitation::Linear;
+        if (!o.classic) checkValidatedPeriods(o);
         if (!units.empty()) {
             o.inputUnit = unitOption(units, "--units");
             o.outputUnit = *o.inputUnit;

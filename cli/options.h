@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/units.h"
+#include "engine/solver_hold.h"
 
 namespace velmora::spectra {
 
@@ -24,6 +25,7 @@ struct Options {
     std::optional<AccelUnit> inputUnit;  // empty: each format's own unit
     AccelUnit outputUnit = AccelUnit::MetrePerS2;
     bool classic = false;
+    Excitation excitation = Excitation::Linear;  // --classic: constant
     OutputFormat format = OutputFormat::Csv;
     std::string outputFile;  // one file for all records; empty: standard output
     std::string outDir;      // one file per record

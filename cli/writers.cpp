@@ -117,11 +117,12 @@ CsvColumns csvColumns(const RunSettings& settings, const RecordSpectra& record) 
 CsvRows::CsvRows(const RunSettings& settings, std::size_t records)
     : settings_(&settings),
       expected_(records),
-      headings_("period_s"),
+      // --classic output stays the text its users' scripts already read.
+      headings_(settings.classic ? "period_s" : "# " + methodText(settings) + "\nperiod_s"),
       rows_(settings.periods.size()) {}
 
 void CsvRows::add(const CsvColumns& record) {
-    const bool first = headings_.size() == std::string_view("period_s").size();
+    const bool first = added_++ == 0;
     headings_ += record.headings;
     std::size_t from = 0;
     for (std::size_t j = 0; j < rows_.size(); ++j) {
@@ -151,6 +152,8 @@ std::string jsonHead(const RunSettings& settings) {
     const ResultUnits& u = settings.units;
     json s;
     s["classic"] = settings.classic;
+    s["excitation"] = settings.excitation == Excitation::Linear ? "linear" : "constant";
+    s["method"] = methodText(settings);
     s["two_pi"] = settings.twoPi;
     s["damping"] = settings.damping;
     s["scale"] = settings.scale;

@@ -10,9 +10,11 @@
 
 namespace velmora::spectra {
 
-// CSV: period_s, then per record, damping ratio and ordinate one column
-// headed "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers in the
-// shortest form that reads back exactly.
+// CSV: a line "# <how the results were computed>" (not with --classic,
+// whose text stays as the program's users know it), then a header of
+// period_s and per record, damping ratio and ordinate one column headed
+// "<name> z=<ratio> SD[m]" (SV, PSV, SA likewise); numbers in the shortest
+// form that reads back exactly.
 
 // One record's columns: their headings and, period by period, its cells,
 // each after a comma.
@@ -36,6 +38,7 @@ class CsvRows {
   private:
     const RunSettings* settings_;
     std::size_t expected_;
+    std::size_t added_ = 0;
     std::string headings_;
     std::vector<std::string> rows_;  // one per period, without its period and end of line
 };

@@ -3,6 +3,7 @@
 // window showing progress, stores the result arrays and opens the results.
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@
 namespace velmora {
 
 namespace {
+
+// What the input screens allow: at most 9 damping ratios or records.
+constexpr std::size_t MAX_RATIOS = 9;
+constexpr std::size_t MAX_RECORDS = 9;
 
 // The run's results, kept apart from the globals until the run succeeds, so
 // that a failed run leaves the previous results untouched.
@@ -36,6 +41,8 @@ struct RunResults {
     }
 };
 
+void closeWindowsOpenedSince(const std::vector<Handle>& before);
+
 Value matrixOfRows(const std::vector<std::vector<double>>& rows, std::size_t cols) {
     Value m = Value::zeros(rows.size(), cols);
     for (std::size_t r = 0; r < rows.size(); ++r) m.setRow(r + 1, rows[r]);
@@ -56,28 +63,72 @@ void store(const RunResults& res) {
     }
 }
 
-double scalarSetting(G id, const char* what) {
+// --- the run's inputs: every value is checked before any work, so that a
+// value no screen would store (a script's `set`, a layout file) refuses the
+// run with a message instead of computing nonsense.
+
+double finiteScalar(G id, const char* what) {
     const Value& v = gv(id);
     if (!v.isScalar() || !std::isfinite(v.toDouble())) {
-        throw Error(std::string("The ") + what + " is not a single number.");
+        throw Error(std::string("The ") + what + " is not a single finite number.");
     }
     return v.toDouble();
 }
 
+// Element i (1-based) of a row of numbers.
 double entry(G id, std::size_t i, const char* what) {
     const Value& v = gv(id);
-    if (!v.isDouble() || v.numel() < i || !std::isfinite(v(i))) {
+    if (!v.isDouble() || v.numel() < i) {
         throw Error(std::string("The ") + what + " " + std::to_string(i) + " is missing.");
     }
     return v(i);
 }
 
-std::size_t count(G id, const char* what) {
-    const double n = scalarSetting(id, what);
-    if (n < 0 || n != std::floor(n) || n > 1000) {
-        throw Error(std::string("The ") + what + " is not a whole number.");
+// A whole number from `low` to `high`, converted only once it is known to
+// be one.
+std::size_t wholeNumber(double x, std::size_t low, std::size_t high, const std::string& what) {
+    if (!(x >= static_cast<double>(low) && x <= static_cast<double>(high)) || x != std::floor(x)) {
+        throw Error("The " + what + " " + messageNumber(x) + " is not a whole number from " +
+                    std::to_string(low) + " to " + std::to_string(high) + ".");
     }
-    return static_cast<std::size_t>(n);
+    return static_cast<std::size_t>(x);
+}
+
+double ratio(double x, const std::string& what) {
+    if (!(x >= 0.0 && x <= 1.0)) {
+        throw Error("The " + what + " " + messageNumber(x) + " is not between 0 and 1.");
+    }
+    return x;
+}
+
+double factor(double x, const std::string& what) {
+    if (!std::isfinite(x))
+        throw Error("The " + what + " " + messageNumber(x) + " is not a finite number.");
+    return x;
+}
+
+std::size_t recordCount(const Value& catalogue) {
+    return catalogue.isCell() && catalogue.rows() > 1 ? catalogue.rows() - 1 : 0;
+}
+
+std::size_t recordNumber(const Value& catalogue, double x) {
+    return wholeNumber(x, 1, std::max<std::size_t>(recordCount(catalogue), 1), "record number");
+}
+
+// One record, scaled; the first time in a session that a synthetic
+// stand-in is loaded, the console says so.
+std::vector<double> loadRecord(const Value& catalogue, std::size_t r, double s, bool extend) {
+    static std::set<std::string> announced;
+    bool standIn = false;
+    std::vector<double> a = load_ground_motion(catalogue, r, s, extend, &standIn);
+    const std::string file = catalogue.cellAt(r + 1, 2).toText();
+    if (standIn && announced.insert(file).second) {
+        const std::string name = catalogue.cols() >= 3 ? catalogue.cellAt(r + 1, 3).toText() : file;
+        mlfDisp("Note: record " + std::to_string(r) + ", " + name + " (" + file +
+                "), is a synthetic stand-in with the catalogue's peak acceleration, not the "
+                "recording.");
+    }
+    return a;
 }
 
 void progress(std::size_t i, std::size_t total) {
@@ -87,41 +138,56 @@ void progress(std::size_t i, std::size_t total) {
 
 void runOption1() {
     const Value& catalogue = gv(G::EQ_data);
-    const auto record = static_cast<std::size_t>(scalarSetting(G::RECORD, "record number"));
-    const std::vector<double> a =
-        load_ground_motion(catalogue, record, scalarSetting(G::SCALE1, "scale factor"), false);
-    const std::size_t numdamp = count(G::numdamp, "number of damping ratios");
+    const std::size_t record = recordNumber(catalogue, finiteScalar(G::RECORD, "record number"));
+    const double scale = finiteScalar(G::SCALE1, "scale factor");
+    const std::size_t numdamp = wholeNumber(finiteScalar(G::numdamp, "number of damping ratios"), 1,
+                                            MAX_RATIOS, "number of damping ratios");
+    std::vector<double> damp;
+    for (std::size_t i = 1; i <= numdamp; ++i) {
+        damp.push_back(ratio(entry(G::damp, i, "damping ratio"), "damping ratio"));
+    }
+    const std::vector<double> a = loadRecord(catalogue, record, scale, false);
+    const std::vector<Handle> windowsBefore = mlfAllchild(0);
     velmora_gui06wait(0);
     const std::size_t n = std::min(MAX_STEPS, a.size());
     RunResults res;
     for (std::size_t i = 1; i <= numdamp; ++i) {
         progress(i, numdamp);
-        const double zeta = entry(G::damp, i, "damping ratio");
-        res.add(compute_ordinates(a.data(), n, zeta));
+        res.add(compute_ordinates(a.data(), n, damp[i - 1]));
     }
     res.acc.emplace_back(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n));
     store(res);
-    mlfNClose();
+    // By handle: the current window may have changed while the run showed
+    // its progress.
+    closeWindowsOpenedSince(windowsBefore);
     velmora_gui07(Value::scalar(0));
 }
 
 void runOption2() {
     const Value& catalogue = gv(G::EQ_data);
-    const double zeta = scalarSetting(G::DAMP, "damping ratio");
-    const std::size_t numquakes = count(G::numquakes, "number of records");
+    const double zeta = ratio(finiteScalar(G::DAMP, "damping ratio"), "damping ratio");
+    const std::size_t numquakes = wholeNumber(finiteScalar(G::numquakes, "number of records"), 0,
+                                              MAX_RECORDS, "number of records");
+    std::vector<std::size_t> records;
+    std::vector<double> scales;
+    for (std::size_t q = 1; q <= numquakes; ++q) {
+        records.push_back(recordNumber(catalogue, entry(G::EQ, q, "record")));
+        scales.push_back(factor(entry(G::SCALE2, q, "scale factor"), "scale factor"));
+    }
+    const std::vector<Handle> windowsBefore = mlfAllchild(0);
     velmora_gui06wait(0);
     RunResults res;
     for (std::size_t q = 1; q <= numquakes; ++q) {
         progress(q, numquakes);
-        const auto record = static_cast<std::size_t>(entry(G::EQ, q, "record"));
-        const std::vector<double> a =
-            load_ground_motion(catalogue, record, entry(G::SCALE2, q, "scale factor"), true);
+        const std::vector<double> a = loadRecord(catalogue, records[q - 1], scales[q - 1], true);
         const SpectrumResult r = compute_ordinates(a.data(), MAX_STEPS, zeta);
         res.add(r);
         res.acc.push_back(r.samples);
     }
     store(res);
-    mlfNClose();
+    // By handle: the current window may have changed while the run showed
+    // its progress.
+    closeWindowsOpenedSince(windowsBefore);
     velmora_gui08(Value::scalar(0));
 }
 

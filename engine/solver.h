@@ -54,6 +54,9 @@ struct SpectrumResult {
     std::vector<double> samples;  // a(1..n)
 };
 
+// Fills r.time with k dt and r.samples with a(k), k = 0 .. n-1.
+void setTimeAxis(SpectrumResult& r, const double* a, std::size_t n, double dt);
+
 // Instruction sets the time stepping can use. Every one gives bitwise the
 // same result; Auto picks the widest the processor supports, and so does a
 // request for one the processor lacks.

@@ -1,8 +1,8 @@
 #include "host/matfile.h"
 
+#include "host/mat73_walk.h"
 #include "host/mat_sizes.h"
 
-#include <hdf5.h>
 #include <matio.h>
 
 #include <unistd.h>
@@ -323,25 +323,6 @@ bool isComplete(const std::string& path, mat_ft version) {
     return true;
 }
 
-// A version 7.3 file is an HDF5 file. matio hands back an open file with no
-// arrays when HDF5 refuses one (a cut-off copy, say), and HDF5 prints its
-// own diagnostics meanwhile; so such files are tried here first, quietly.
-// False only for an HDF5 file that HDF5 cannot open.
-bool hdf5FileOpens(const std::string& path) {
-    H5E_auto2_t printer = nullptr;
-    void* printerData = nullptr;
-    H5Eget_auto2(H5E_DEFAULT, &printer, &printerData);
-    H5Eset_auto2(H5E_DEFAULT, nullptr, nullptr);
-    bool opens = true;
-    if (H5Fis_hdf5(path.c_str()) > 0) {
-        const hid_t file = H5Fopen(path.c_str(), H5F_ACC_RDONLY, H5P_DEFAULT);
-        opens = file >= 0;
-        if (opens) H5Fclose(file);
-    }
-    H5Eset_auto2(H5E_DEFAULT, printer, printerData);
-    return opens;
-}
-
 // matio trusts the sizes that headers declare and allocates them before it
 // reads any data; a small damaged file must not make it allocate gigabytes.
 bool headersFitTheFile(const std::string& path) {
@@ -354,6 +335,7 @@ bool headersFitTheFile(const std::string& path) {
 // Reads the arrays of a file; with a filter, only those named in it (the
 // others are not looked at, so an unsupported one does no harm).
 std::map<std::string, Value> readFile(const std::string& path, const std::set<std::string>* only) {
+    const std::lock_guard hdf5(hdf5Lock());
     std::error_code ec;
     if (fs::is_directory(path, ec)) unreadableFile(path, std::strerror(EISDIR));
     if (FILE* probe = std::fopen(path.c_str(), "rb")) {
@@ -364,7 +346,8 @@ std::map<std::string, Value> readFile(const std::string& path, const std::set<st
     // matio takes an empty file for a version 4 file without arrays.
     if (fs::file_size(path, ec) == 0 && !ec) unreadableFile(path, "not a MAT-file");
 
-    if (!hdf5FileOpens(path)) unreadableFile(path, "the file is damaged or truncated");
+    // Version 7.3 files first: matio follows and allocates what they declare.
+    if (const std::string damage = mat73Damage(path); !damage.empty()) unreadableFile(path, damage);
     if (!headersFitTheFile(path)) unreadableFile(path, "the file is damaged or truncated");
     MatFile mat(Mat_Open(path.c_str(), MAT_ACC_RDONLY));
     if (!mat) unreadableFile(path, "not a MAT-file");
@@ -504,6 +487,7 @@ std::map<std::string, Value> mclLoadConditional(const std::string& path,
 
 void saveMatFile(const std::string& path, const std::map<std::string, Value>& arrays,
                  MatVersion version) {
+    const std::lock_guard hdf5(hdf5Lock());
     const fs::path target(path);
     const fs::path tmp = temporaryName(target);
     const auto fail = [&](const std::string& why) {

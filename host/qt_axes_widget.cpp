@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 
+#include "host/axis_quantity.h"
 #include "host/qt_fonts.h"
 #include "host/qt_units.h"
 #include "host/qt_values.h"
@@ -60,6 +61,30 @@ QCPRange autoRange(double lo, double hi, bool empty, bool log) {
 QString formatTick(double v) {
     return QString::number(v, 'g', 6);
 }
+
+// Three significant digits, trailing zeros kept ("1.20"); powers of ten
+// for what fixed notation would show badly.
+QString readoutNumber(double v) {
+    if (v == 0) return "0";
+    const double magnitude = std::fabs(v);
+    if (magnitude >= 1e-3 && magnitude < 1e5) {
+        const int decimals = std::max(0, 2 - static_cast<int>(std::floor(std::log10(magnitude))));
+        return QString::number(v, 'f', decimals);
+    }
+    return QString::number(v, 'e', 2);
+}
+
+// "Period 1.20 s": the quantity the label names, the value, its unit.
+QString readoutPart(const QString& label, const char* fallback, double value) {
+    const AxisQuantity q = axisQuantity(label.toStdString());
+    QString text = q.quantity.empty() ? QString(fallback) : QString::fromStdString(q.quantity);
+    text += " " + readoutNumber(value);
+    if (!q.unit.empty()) text += " " + QString::fromStdString(q.unit);
+    return text;
+}
+
+// The line styles that follow one another once the colours are used up.
+const char* const kStyleCycle[] = {"-", "--", ":", "-."};
 
 Qt::Alignment horizontal(const std::string& a) {
     if (a == "center") return Qt::AlignHCenter;
@@ -251,16 +276,29 @@ void AxesWidget::addShape(const Shape& s, Bounds& bx, Bounds& by) {
     }
 }
 
-void AxesWidget::addLine(Handle line, Bounds& bx, Bounds& by) {
+std::string AxesWidget::lineStyle(Handle line, std::size_t index) const {
+    if (model_.object(line).find("LineStyle")) {
+        const Value set = prop(model_, line, "LineStyle");
+        return set.isChar() ? set.toText() : std::string("-");
+    }
+    // A curve that repeats a colour of the colour order gets the next style,
+    // so that every curve of a plot differs in colour or style.
+    const Value order = prop(model_, h_, "ColorOrder");
+    const std::size_t colours = order.isDouble() && order.cols() == 3 ? order.rows() : 0;
+    if (colours == 0 || index < colours) return "-";
+    const Value colour = prop(model_, line, "Color");
+    if (!(colour == Value::row(order.rowValues(index % colours + 1)))) return "-";
+    return kStyleCycle[(index / colours) % std::size(kStyleCycle)];
+}
+
+void AxesWidget::addLine(Handle line, std::size_t index, Bounds& bx, Bounds& by) {
     const Value xd = prop(model_, line, "XData");
     const Value yd = prop(model_, line, "YData");
     const bool shown = keyword(prop(model_, line, "Visible")) != "off";
     const std::size_t n = std::min(xd.isDouble() ? xd.numel() : 0, yd.isDouble() ? yd.numel() : 0);
     QPen pen(toColor(prop(model_, line, "Color"), QColor(Qt::black)));
     pen.setWidthF(std::max(1.0, number(prop(model_, line, "LineWidth"), 0.5) * ppi_ / 72.0));
-    const std::string style = prop(model_, line, "LineStyle").isChar()
-                                  ? prop(model_, line, "LineStyle").toText()
-                                  : std::string("-");
+    const std::string style = lineStyle(line, index);
     pen.setStyle(penStyle(style));
     pen.setJoinStyle(Qt::RoundJoin);
     const std::string marker = keyword(prop(model_, line, "Marker"));
@@ -293,8 +331,10 @@ void AxesWidget::addLine(Handle line, Bounds& bx, Bounds& by) {
         }
         sx << x;
         sy << y;
-        info.x << x;
-        info.y << y;
+        if (shown) {
+            info.x << x;
+            info.y << y;
+        }
         bx.add(x);
         by.add(y);
     }
@@ -457,7 +497,8 @@ void AxesWidget::buildLegend(Handle lh) {
     const QFont font = fontOf(model_, lh);
     legend->setFont(font);
     legend->setTextColor(Qt::black);
-    legend->setBrush(QBrush(Qt::white));
+    // Lightly translucent: curves under the box stay visible.
+    legend->setBrush(QBrush(QColor(255, 255, 255, 200)));
     legend->setBorderPen(QPen(Qt::black, 1));
     const QFontMetrics fm(font);
     legend->setIconSize(static_cast<int>(std::lround(ppi_ * 0.3)), fm.height());
@@ -585,12 +626,13 @@ void AxesWidget::sync() {
     Bounds bx, by;
     Handle legendHandle = -1;
     bool hasLines = false;
+    std::size_t lineIndex = 0;
     // Creation order is drawing order: what came later lies on top.
     for (Handle c : a.children) {
         const GraphicsObject& o = model_.object(c);
         switch (o.type) {
             case ObjectType::Line:
-                addLine(c, bx, by);
+                addLine(c, lineIndex++, bx, by);
                 hasLines = true;
                 break;
             case ObjectType::Patch: {
@@ -615,6 +657,7 @@ void AxesWidget::sync() {
     }
     configureAxis(xAxis, xAxis2, 'X', range('X', bx));
     configureAxis(yAxis, yAxis2, 'Y', range('Y', by));
+    xLabel_ = yLabel_ = QString();
     for (auto [axis, label] : {std::pair{xAxis, labels[1]}, std::pair{yAxis, labels[2]}}) {
         QString text;
         if (label >= 0 && shown && keyword(prop(model_, label, "Visible")) != "off") {
@@ -623,6 +666,7 @@ void AxesWidget::sync() {
             axis->setLabelColor(toColor(prop(model_, label, "Color"), QColor(Qt::black)));
         }
         axis->setLabel(text);
+        (axis == xAxis ? xLabel_ : yLabel_) = QString(text).replace('\n', ' ');
         axis->setLabelPadding(static_cast<int>(std::lround(ppi_ / 20)));
     }
     buildLegend(legendHandle);
@@ -641,6 +685,7 @@ void AxesWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 
 void AxesWidget::leaveEvent(QEvent* event) {
     QToolTip::hideText();
+    markPoint(nullptr, 0, 0);
     QCustomPlot::leaveEvent(event);
 }
 
@@ -649,35 +694,86 @@ void AxesWidget::mouseMoveEvent(QMouseEvent* event) {
     if (event->buttons() == Qt::NoButton) showTip(event->pos());
 }
 
-void AxesWidget::showTip(const QPoint& pos) {
-    const QRect box = axisRect()->rect();
-    const double reach = std::max(6.0, ppi_ / 12);
-    double best = reach * reach;
+bool AxesWidget::valueAt(const Curve& c, double x, double& y) const {
+    auto sx = [this](double v) { return xlog_ ? std::log10(v) : v; };
+    auto sy = [this](double v) { return ylog_ ? std::log10(v) : v; };
+    const double at = sx(x);
+    for (int i = 0; i + 1 < c.x.size(); ++i) {
+        const double x0 = sx(c.x[i]), x1 = sx(c.x[i + 1]);
+        if (at < std::min(x0, x1) || at > std::max(x0, x1)) continue;
+        const double t = x1 == x0 ? 0 : (at - x0) / (x1 - x0);
+        const double v = sy(c.y[i]) + t * (sy(c.y[i + 1]) - sy(c.y[i]));
+        y = ylog_ ? std::pow(10.0, v) : v;
+        return true;
+    }
+    // A lone point counts where the mouse is right over it.
+    if (c.x.size() == 1 && std::fabs(xAxis->coordToPixel(c.x[0]) - xAxis->coordToPixel(x)) < 3) {
+        y = c.y[0];
+        return true;
+    }
+    return false;
+}
+
+const AxesWidget::Curve* AxesWidget::nearestAt(const QPoint& pos, double& x, double& y) const {
+    if (!axisRect()->rect().contains(pos)) return nullptr;
+    x = xAxis->pixelToCoord(pos.x());
+    if (!usable(x, xlog_)) return nullptr;
     const Curve* nearest = nullptr;
-    int index = -1;
-    if (box.contains(pos)) {
-        for (const Curve& c : curves_) {
-            for (int i = 0; i < c.x.size(); ++i) {
-                const double dx = xAxis->coordToPixel(c.x[i]) - pos.x();
-                const double dy = yAxis->coordToPixel(c.y[i]) - pos.y();
-                const double d = dx * dx + dy * dy;
-                if (d <= best) {
-                    best = d;
-                    nearest = &c;
-                    index = i;
-                }
-            }
+    double best = std::numeric_limits<double>::infinity();
+    for (const Curve& c : curves_) {
+        double v = 0;
+        if (!valueAt(c, x, v)) continue;
+        const double d = std::fabs(yAxis->coordToPixel(v) - pos.y());
+        if (d < best) {
+            best = d;
+            nearest = &c;
+            y = v;
         }
     }
-    if (!nearest) {
+    return nearest;
+}
+
+QString AxesWidget::readoutAt(const QPoint& pos) const {
+    double x = 0, y = 0;
+    const Curve* c = nearestAt(pos, x, y);
+    if (!c) return QString();
+    const QString values = readoutPart(xLabel_, "x", x) + ", " + readoutPart(yLabel_, "y", y);
+    return c->label.isEmpty() ? values : c->label + "\n" + values;
+}
+
+void AxesWidget::markPoint(const Curve* c, double x, double y) {
+    if (!c) {
+        if (marker_ && marker_->visible()) {
+            marker_->setVisible(false);
+            replot(QCustomPlot::rpQueuedReplot);
+        }
+        return;
+    }
+    if (!marker_) {
+        marker_ = new QCPItemTracer(this);
+        marker_->setStyle(QCPItemTracer::tsCircle);
+        marker_->setSelectable(false);
+    }
+    QPen pen = c->representative ? c->representative->pen() : QPen(Qt::black);
+    pen.setStyle(Qt::SolidLine);
+    pen.setWidthF(std::max(1.5, pen.widthF() * 1.5));
+    marker_->setPen(pen);
+    marker_->setBrush(Qt::NoBrush);
+    marker_->setSize(std::max(7.0, ppi_ / 12));
+    marker_->position->setCoords(x, y);
+    marker_->setVisible(true);
+    replot(QCustomPlot::rpQueuedReplot);
+}
+
+void AxesWidget::showTip(const QPoint& pos) {
+    double x = 0, y = 0;
+    const Curve* c = nearestAt(pos, x, y);
+    markPoint(c, x, y);
+    const QString tip = readoutAt(pos);
+    if (tip.isEmpty()) {
         QToolTip::hideText();
         return;
     }
-    QString tip;
-    if (!nearest->label.isEmpty()) tip = nearest->label + "\n";
-    tip += QString("x = %1\ny = %2")
-               .arg(QString::number(nearest->x[index], 'g', 6))
-               .arg(QString::number(nearest->y[index], 'g', 6));
     QToolTip::showText(mapToGlobal(pos), tip, this);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <qcustomplot.h>
+#include <QPointer>
 #include <QPolygonF>
 #include <QVector>
 #include <cmath>
@@ -28,6 +29,11 @@ class AxesWidget : public QCustomPlot {
     void forgetTrail(Handle patch);
     // The plot box in canvas coordinates.
     QRect plotBox() const { return box_; }
+    // What the mouse at `pos` (widget pixels) points at: the nearest curve at
+    // that x, interpolated, with the quantities and units of the axis labels
+    // and the curve's legend row. Empty outside the plot box or off every
+    // curve.
+    QString readoutAt(const QPoint& pos) const;
     // The axes was deleted; the widget goes later (it may be on the stack).
     void dispose();
     bool disposed() const { return disposed_; }
@@ -56,7 +62,18 @@ class AxesWidget : public QCustomPlot {
     };
 
     Shape shapeOf(Handle patch) const;
-    void addLine(Handle line, Bounds& bx, Bounds& by);
+    // `index` is the line's place among the axes' lines: those beyond the
+    // colour order's length take the next line style.
+    void addLine(Handle line, std::size_t index, Bounds& bx, Bounds& by);
+    std::string lineStyle(Handle line, std::size_t index) const;
+    // The curve's value at `x`, interpolated on the axes' scales; false
+    // when x lies outside it.
+    bool valueAt(const Curve& c, double x, double& y) const;
+    // The curve nearest to `pos` at its x, and the point on it; null when
+    // there is none.
+    const Curve* nearestAt(const QPoint& pos, double& x, double& y) const;
+    // A ring on the point the readout tells about; hidden with null.
+    void markPoint(const Curve* c, double x, double y);
     void addShape(const Shape& s, Bounds& bx, Bounds& by);
     void addText(Handle text);
     void configureAxis(QCPAxis* axis, QCPAxis* mirror, char letter, const QCPRange& range);
@@ -71,9 +88,11 @@ class AxesWidget : public QCustomPlot {
     Handle h_;
     bool disposed_ = false;
     bool xlog_ = false, ylog_ = false;
+    QString xLabel_, yLabel_;
     double ppi_ = 96;
     QRect box_;
     std::vector<Curve> curves_;
+    QPointer<QCPItemTracer> marker_;
     std::map<Handle, std::vector<Shape>> trails_;
 };
 

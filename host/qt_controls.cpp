@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,11 +10,13 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyleHints>
 #include <QTimer>
 #include <cmath>
 #include <iostream>
 
 #include "host/graphics_host.h"
+#include "host/qt_figure_window.h"
 #include "host/qt_fonts.h"
 #include "host/qt_units.h"
 #include "host/qt_values.h"
@@ -75,11 +78,13 @@ void ControlView::build() {
     } else if (style_ == "listbox") {
         auto* list = new QListWidget(canvas_);
         list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-        // Lines too long for the box are cut, as in the program's list boxes
-        // everywhere; a sideways scroll bar would only hide a line.
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // A line wider than the box can be scrolled to, and its tooltip
+        // shows it whole. Items of their own widths, so that the scroll
+        // range reaches the end of the longest.
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
         list->setTextElideMode(Qt::ElideNone);
-        list->setUniformItemSizes(true);
+        list->setUniformItemSizes(false);
         connect(list, &QListWidget::itemSelectionChanged, this, [this, list]() {
             if (applying_ || disposed_) return;
             std::vector<double> rows;
@@ -104,6 +109,7 @@ void ControlView::build() {
         w = frame;
     } else {
         auto* button = new QPushButton(canvas_);
+        button->installEventFilter(this);
         connect(button, &QPushButton::clicked, this, [this]() {
             if (disposed_) return;
             try {
@@ -118,6 +124,16 @@ void ControlView::build() {
     w->setProperty("velmoraHandle", h_);
     widget_ = w;
     applyAll();
+}
+
+bool ControlView::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type t = event->type();
+    if (watched != widget_ || disposed_ ||
+        (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonDblClick)) {
+        return false;
+    }
+    const auto* w = dynamic_cast<const FigureWindow*>(widget_->window());
+    return w && w->appearedWithin(QGuiApplication::styleHints()->mouseDoubleClickInterval());
 }
 
 void ControlView::applyAll() {
@@ -175,7 +191,10 @@ void ControlView::applyText() {
         list->setSelectionMode(range > 1 ? QAbstractItemView::ExtendedSelection
                                          : QAbstractItemView::SingleSelection);
         list->clear();
-        list->addItems(textLines(s, true));
+        for (const QString& line : textLines(s, true)) {
+            auto* item = new QListWidgetItem(line, list);
+            item->setToolTip(line);
+        }
         applying_ = false;
         applyListSelection();
         applyListTop();

@@ -28,6 +28,11 @@ class ControlView : public QObject {
     // whose callback deleted it, so both go later.
     void dispose();
 
+  protected:
+    // Ignores a press on a button whose window has only just appeared: the
+    // second click of a double click meant for the window before.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void build();
     void applyAll();

@@ -10,11 +10,11 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <cmath>
-#include <cstdio>
 #include <memory>
 #include <string_view>
 #include <vector>
 
+#include "host/figure_csv.h"
 #include "host/output_file.h"
 #include "host/qt_figure_window.h"
 #include "host/qt_values.h"
@@ -79,21 +79,6 @@ void writeFile(const std::string& path, std::string_view bytes) {
     } catch (const OutputError& e) {
         throw Error("Cannot write \"" + path + "\": " + e.reason() + ".");
     }
-}
-
-std::string csvField(const QString& text) {
-    std::string s = text.toStdString();
-    if (s.find_first_of(",\"\n\r") == std::string::npos) return s;
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
-std::vector<double> numbers(const Value& v) {
-    return v.isDouble() ? v.data() : std::vector<double>();
 }
 
 }  // namespace
@@ -178,77 +163,7 @@ void saveFigureImage(GraphicsModel& model, Handle figure, const std::string& pat
 }
 
 void exportFigureCsv(GraphicsModel& model, Handle figure, const std::string& path) {
-    if (!model.isHandle(figure) || model.object(figure).type != ObjectType::Figure) {
-        throw Error("There is no figure with this handle to export.");
-    }
-    struct Column {
-        QString header;
-        std::vector<double> values;
-    };
-    std::vector<Column> columns;
-    for (Handle a : model.object(figure).children) {
-        if (model.object(a).type != ObjectType::Axes) continue;
-        std::vector<Handle> lines;
-        QStringList rows;
-        for (Handle c : model.object(a).children) {
-            const ObjectType t = model.object(c).type;
-            if (t == ObjectType::Line) lines.push_back(c);
-            if (t == ObjectType::Legend) rows = textLines(prop(model, c, "String"));
-        }
-        auto labelOf = [&](const char* which) {
-            const Value h = prop(model, a, which);
-            return h.isScalar() && model.isHandle(h.toDouble())
-                       ? joinedText(prop(model, h.toDouble(), "String")).replace('\n', ' ')
-                       : QString();
-        };
-        const QString xLabel = labelOf("XLabel");
-        const QString yLabel = labelOf("YLabel");
-        std::size_t group = 0;
-        bool inGroup = false;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            std::vector<double> x = numbers(prop(model, lines[i], "XData"));
-            std::vector<double> y = numbers(prop(model, lines[i], "YData"));
-            const std::size_t n = std::min(x.size(), y.size());
-            x.resize(n);
-            y.resize(n);
-            // Curves of one plot share their x values: one x column for them.
-            if (!inGroup || columns[group].values != x) {
-                columns.push_back({xLabel.isEmpty() ? QString("x") : xLabel, x});
-                group = columns.size() - 1;
-                inGroup = true;
-            }
-            QString header;
-            if (static_cast<int>(i) < rows.size()) {
-                header = rows[static_cast<int>(i)];
-            } else if (lines.size() == 1 && !yLabel.isEmpty()) {
-                header = yLabel;
-            } else {
-                header = QString("curve %1").arg(i + 1);
-            }
-            columns.push_back({header, y});
-        }
-    }
-    if (columns.empty()) throw Error("The figure has no curves to export.");
-
-    std::string text;
-    std::size_t longest = 0;
-    for (std::size_t c = 0; c < columns.size(); ++c) {
-        text += (c ? "," : "") + csvField(columns[c].header);
-        longest = std::max(longest, columns[c].values.size());
-    }
-    text += "\n";
-    char number[40];
-    for (std::size_t r = 0; r < longest; ++r) {
-        for (std::size_t c = 0; c < columns.size(); ++c) {
-            if (c) text += ",";
-            if (r < columns[c].values.size()) {
-                std::snprintf(number, sizeof number, "%.17g", columns[c].values[r]);
-                text += number;
-            }
-        }
-        text += "\n";
-    }
-    writeFile(path, text);
+    writeFile(path, figureCsv(model, figure));
 }
 
 void copyFigureToClipboard(GraphicsModel& model, Handle figure) {

@@ -5,11 +5,16 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <vector>
 
 #include "host/qt_export.h"
@@ -28,6 +33,35 @@ std::vector<FigureWindow*>& liveWindows() {
 QSize screenSize() {
     if (const QScreen* s = QGuiApplication::primaryScreen()) return s->geometry().size();
     return QSize(1280, 1024);
+}
+
+QRect availableArea() {
+    if (const QScreen* s = QGuiApplication::primaryScreen()) return s->availableGeometry();
+    return QRect(QPoint(0, 0), screenSize());
+}
+
+// A non-negative remainder.
+int wrapped(int value, int span) {
+    const int r = value % span;
+    return r < 0 ? r + span : r;
+}
+
+// Rows from top to bottom, each from left to right. Widgets whose tops lie
+// within half the row's first height share a row.
+void sortInReadingOrder(std::vector<QWidget*>& widgets) {
+    std::stable_sort(widgets.begin(), widgets.end(),
+                     [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
+    std::size_t start = 0;
+    while (start < widgets.size()) {
+        const int rowTop = widgets[start]->y();
+        const int reach = std::max(1, widgets[start]->height() / 2);
+        std::size_t end = start + 1;
+        while (end < widgets.size() && widgets[end]->y() < rowTop + reach) ++end;
+        std::stable_sort(widgets.begin() + static_cast<std::ptrdiff_t>(start),
+                         widgets.begin() + static_cast<std::ptrdiff_t>(end),
+                         [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+        start = end;
+    }
 }
 
 }  // namespace
@@ -156,7 +190,9 @@ void FigureWindow::applyGeometry() {
         setMinimumSize(0, 0);
         setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
-    setGeometry(r.x(), r.y() - menu, r.width(), r.height() + menu);
+    requested_ =
+        QRect(r.x() + cascade_.x(), r.y() - menu + cascade_.y(), r.width(), r.height() + menu);
+    setGeometry(requested_);
     layoutInside();
     applying_ = false;
 }
@@ -191,6 +227,8 @@ void FigureWindow::propertyChanged(const std::string& name) {
         applyColor();
         for (auto& [h, a] : axes_) markDirty(h);
     } else if (name == "Position" || name == "Units" || name == "Resize") {
+        // A window the program places stays where it puts it.
+        if (name == "Position") cascade_ = QPoint();
         applyGeometry();
     } else if (name == "MenuBar") {
         applyMenuBar();
@@ -269,11 +307,90 @@ void FigureWindow::syncNow() {
     }
     if (pendingShow_) {
         pendingShow_ = false;
-        if (keyword(prop(model_, h_, "Visible")) != "off") {
-            if (events_.shown) events_.shown(h_);
-            show();
+        if (keyword(prop(model_, h_, "Visible")) != "off") showNow();
+    }
+}
+
+void FigureWindow::showNow() {
+    if (!placed_) {
+        placed_ = true;
+        placeBesideOthers();
+    }
+    arrangeFocus();
+    if (owner_ && !owner_->disposed() && owner_->windowHandle()) {
+        setWindowFlag(Qt::Dialog, true);
+        create();
+        if (windowHandle()) windowHandle()->setTransientParent(owner_->windowHandle());
+    }
+    show();
+}
+
+void FigureWindow::setDialogOwner(FigureWindow* owner) {
+    owner_ = owner;
+}
+
+bool FigureWindow::appearedWithin(int milliseconds) const {
+    return shownClock_.isValid() && shownClock_.elapsed() < milliseconds;
+}
+
+int FigureWindow::titleBarHeight() const {
+    // The window manager's frame where one is seen, else the style's idea.
+    for (const FigureWindow* w : liveWindows()) {
+        if (w == this || w->disposed_ || !w->isVisible()) continue;
+        const int bar = w->geometry().top() - w->frameGeometry().top();
+        if (bar > 4) return bar;
+    }
+    return std::max(16, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+}
+
+void FigureWindow::placeBesideOthers() {
+    if (!interactive_ || model_.object(h_).find("Position")) return;
+    std::vector<QPoint> taken;
+    for (const FigureWindow* w : liveWindows()) {
+        if (w == this || w->disposed_ || &w->model_ != &model_) continue;
+        if (w->isHidden() && !w->pendingShow_) continue;
+        taken.push_back(w->requested_.topLeft());
+    }
+    const int step = titleBarHeight();
+    auto isTaken = [&](QPoint p) {
+        return std::any_of(taken.begin(), taken.end(), [&](QPoint t) {
+            return std::abs(t.x() - p.x()) < step / 2 + 1 && std::abs(t.y() - p.y()) < step / 2 + 1;
+        });
+    };
+    QRect r = requested_;
+    r.translate(-cascade_);
+    const QPoint origin = r.topLeft();
+    if (!isTaken(origin)) return;
+    // Down and right by a title bar at a time, back to the screen's top or
+    // left edge when the window would leave the screen.
+    const QRect area = availableArea();
+    const int top = area.top() + step;
+    const int spanX = std::max(step, area.width() - r.width());
+    const int spanY = std::max(step, area.bottom() + 1 - top - r.height());
+    for (int k = 1; k <= 200; ++k) {
+        const QPoint p(area.left() + wrapped(origin.x() - area.left() + k * step, spanX),
+                       top + wrapped(origin.y() - top + k * step, spanY));
+        if (!isTaken(p)) {
+            cascade_ = p - origin;
+            applyGeometry();
+            return;
         }
     }
+}
+
+void FigureWindow::arrangeFocus() {
+    std::vector<QWidget*> fields, buttons;
+    for (auto& [h, c] : controls_) {
+        QWidget* w = c ? c->widget() : nullptr;
+        if (!w || w->isHidden() || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus) continue;
+        (qobject_cast<QPushButton*>(w) ? buttons : fields).push_back(w);
+    }
+    sortInReadingOrder(fields);
+    sortInReadingOrder(buttons);
+    std::vector<QWidget*> chain = fields;
+    chain.insert(chain.end(), buttons.begin(), buttons.end());
+    for (std::size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+    if (!chain.empty()) chain.front()->setFocus(Qt::OtherFocusReason);
 }
 
 void FigureWindow::buildFromModel() {
@@ -300,11 +417,32 @@ void FigureWindow::dispose() {
     deleteLater();
 }
 
-bool FigureWindow::event(QEvent* e) {
-    if (e->type() == QEvent::WindowActivate && interactive_ && !disposed_ && events_.activated) {
-        events_.activated(h_);
+void FigureWindow::showEvent(QShowEvent* e) {
+    shownClock_.start();
+    QWidget::showEvent(e);
+}
+
+void FigureWindow::keyPressEvent(QKeyEvent* e) {
+    const int key = e->key();
+    if (interactive_ && !disposed_ &&
+        (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        // A window whose only button is its answer: Escape and Return press it.
+        QPushButton* only = nullptr;
+        int count = 0;
+        for (auto& [h, c] : controls_) {
+            auto* b = c ? qobject_cast<QPushButton*>(c->widget()) : nullptr;
+            if (b && !b->isHidden() && b->isEnabled()) {
+                only = b;
+                ++count;
+            }
+        }
+        if (count == 1) {
+            e->accept();
+            only->click();
+            return;
+        }
     }
-    return QWidget::event(e);
+    QWidget::keyPressEvent(e);
 }
 
 void FigureWindow::closeEvent(QCloseEvent* e) {

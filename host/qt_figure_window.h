@@ -2,6 +2,7 @@
 // canvas on which controls and axes sit at their Positions.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMenuBar>
 #include <QPointer>
 #include <QWidget>
@@ -21,8 +22,6 @@ class FigureWindow : public QWidget {
     // What the window tells its owner about the user's doings.
     struct Events {
         std::function<void(Handle)> closeRequested;  // the frame's close box, or File > Close
-        std::function<void(Handle)> activated;       // the window system made it active
-        std::function<void(Handle)> shown;           // the program's window came up
     };
 
     // An interactive window is a live view of the model; a passive one is
@@ -54,11 +53,18 @@ class FigureWindow : public QWidget {
     // The figure was deleted; the window goes later.
     void dispose();
     bool disposed() const { return disposed_; }
+    // A small dialog opened by a button of `owner`: kept in front of it.
+    void setDialogOwner(FigureWindow* owner);
+    // True while the window appeared less than `milliseconds` ago.
+    bool appearedWithin(int milliseconds) const;
+    // Where the window was asked to be, before the window system had its say.
+    QRect requestedGeometry() const { return requested_; }
 
   protected:
-    bool event(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     void buildMenu();
@@ -69,6 +75,14 @@ class FigureWindow : public QWidget {
     void applyVisible();
     void layoutInside();
     void scheduleSync();
+    void showNow();
+    // A figure the program did not place goes beside the windows it would
+    // otherwise cover exactly.
+    void placeBesideOthers();
+    int titleBarHeight() const;
+    // Tab in reading order: lists and fields, then buttons; focus on the
+    // first of them.
+    void arrangeFocus();
     int menuHeight() const;
     void saveAs();
     void exportData();
@@ -86,6 +100,11 @@ class FigureWindow : public QWidget {
     bool pendingShow_ = false;
     bool applying_ = false;
     bool disposed_ = false;
+    bool placed_ = false;
+    QPoint cascade_;  // offset from the figure's Position while the program sets none
+    QRect requested_;
+    QElapsedTimer shownClock_;
+    QPointer<FigureWindow> owner_;
 };
 
 // The live window of a figure of this model, or null.

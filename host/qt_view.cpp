@@ -3,13 +3,13 @@
 #include "host/qt_view.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <cmath>
 #include <iostream>
 #include <map>
 #include <vector>
@@ -26,8 +26,11 @@ using qtview::FigureWindow;
 
 class QtView;
 
-// Sees every mouse press in the application: a click into a window makes
-// its figure current, as the user means it to be.
+// Sees every mouse press and key press in the application: working in a
+// window makes its figure current, as the user means it to be. A window
+// that the window manager activates on its own does not: it may do so
+// while a callback runs, and the program must find the window it made
+// current itself.
 class ClickWatcher : public QObject {
   public:
     explicit ClickWatcher(QtView& view) : view_(view) {}
@@ -59,16 +62,14 @@ class QtView : public HostView {
     bool measureText(const std::vector<std::string>& lines, const std::string& font,
                      double sizePoints, const std::string& weight, TextMetrics& out) override;
 
-    void userClicked(Handle fig);
+    void userWorkedIn(Handle fig);
 
   private:
     static bool haveApp() { return QApplication::instance() != nullptr; }
     FigureWindow* window(Handle fig) const;
     // The window holding an axes' child (a line, patch, text or legend).
     FigureWindow* windowOfAxes(Handle axes, const GraphicsModel& m) const;
-    void activated(Handle fig);
     void closeRequested(Handle fig);
-    void expectActivation(Handle fig);
     void checkDone();
     void destroyWindows();
     // Owner of the view's timers and its event filter; goes with the view.
@@ -81,17 +82,16 @@ class QtView : public HostView {
     std::vector<QPointer<QMessageBox>> messages_;
     QPointer<QEventLoop> loop_;
     bool quit_ = false;
-    // A window the program showed or raised reports its activation a little
-    // later; that report is the program's doing, not the user's, and must
-    // not undo a figure the program made current since.
-    std::map<Handle, qint64> programActivated_;
-    QElapsedTimer clock_;
+    // A callback starts by making its button's window current: the window
+    // the callback acts for, and the owner of the dialogs it opens.
+    Handle callbackWindow_ = 0;
 };
 
 bool ClickWatcher::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::MouseButtonPress || t == QEvent::KeyPress) && watched->isWidgetType()) {
         if (auto* w = dynamic_cast<FigureWindow*>(static_cast<QWidget*>(watched)->window())) {
-            view_.userClicked(w->handle());
+            view_.userWorkedIn(w->handle());
         }
     }
     return false;
@@ -186,10 +186,13 @@ void QtView::objectCreated(const GraphicsObject& o) {
     switch (o.type) {
         case ObjectType::Figure: {
             auto* w = new FigureWindow(m, o.handle, true);
-            w->setEvents({[this](Handle h) { closeRequested(h); },
-                          [this](Handle h) { activated(h); },
-                          [this](Handle h) { expectActivation(h); }});
+            w->setEvents({[this](Handle h) { closeRequested(h); }});
             windows_[o.handle] = w;
+            // A window without a figure number opened by a button is that
+            // button's window's dialog (an error message, a progress bar).
+            if (m.inCallback() && std::floor(o.handle) != o.handle) {
+                if (FigureWindow* owner = window(callbackWindow_)) w->setDialogOwner(owner);
+            }
             break;
         }
         case ObjectType::Uicontrol:
@@ -260,7 +263,6 @@ void QtView::objectDeleting(const GraphicsObject& o) {
                 it->second->dispose();
             }
             windows_.erase(it);
-            programActivated_.erase(o.handle);
             // Once the model has let go of the figure, see whether any is left.
             QTimer::singleShot(0, context(), [this]() { checkDone(); });
             break;
@@ -287,34 +289,17 @@ void QtView::objectDeleting(const GraphicsObject& o) {
     }
 }
 
-void QtView::expectActivation(Handle fig) {
-    if (!clock_.isValid()) clock_.start();
-    programActivated_[fig] = clock_.elapsed();
-}
-
 void QtView::figureRaised(Handle fig) {
+    if (!hg().inCallback()) callbackWindow_ = fig;
     FigureWindow* w = window(fig);
     if (!w) return;
     w->syncNow();
     if (w->isHidden() || QApplication::activeWindow() == w) return;
-    expectActivation(fig);
     w->raise();
     w->activateWindow();
 }
 
-void QtView::activated(Handle fig) {
-    GraphicsModel& m = hg();
-    if (!m.isHandle(fig)) return;
-    auto it = programActivated_.find(fig);
-    if (it != programActivated_.end()) {
-        const bool recent = clock_.elapsed() - it->second < 1000;
-        programActivated_.erase(it);
-        if (recent) return;
-    }
-    if (m.topFigure() != fig) m.makeCurrent(fig);
-}
-
-void QtView::userClicked(Handle fig) {
+void QtView::userWorkedIn(Handle fig) {
     GraphicsModel& m = hg();
     if (m.isHandle(fig) && m.topFigure() != fig) m.makeCurrent(fig);
 }

@@ -104,11 +104,18 @@ Handle createBar(const Value& titleText, double x) {
     return f;
 }
 
+// The clamp takes a NaN to its upper limit, as min and max skip NaN: the
+// bar is drawn full.
 double barPosition(const Value& fraction) {
-    if (!fraction.isDouble() || fraction.isEmpty() || std::isnan(fraction(1))) {
-        mlfError("Input arguments not valid.");
-    }
-    return std::max(0.0, std::min(100.0 * fraction(1), 100.0));
+    if (!fraction.isDouble() || fraction.isEmpty()) mlfError("Input arguments not valid.");
+    const double x = 100.0 * fraction(1);
+    return std::isnan(x) ? 100.0 : std::max(0.0, std::min(x, 100.0));
+}
+
+// A numeric second argument: a double or the empty value (an empty handle,
+// which names no window).
+bool isNumeric(const Value& v) {
+    return v.isDouble() || v.kind() == ValueKind::Empty;
 }
 
 }  // namespace
@@ -118,9 +125,11 @@ Value waitbar(int nargout, const Value* fraction, const Value* barOrTitle) {
     Handle f = 0;
     if (given == 2 && barOrTitle->isChar()) {
         f = createBar(*barOrTitle, barPosition(*fraction));
-    } else if (given == 2 && barOrTitle->isDouble() && !barOrTitle->isEmpty()) {
+    } else if (given == 2 && isNumeric(*barOrTitle)) {
+        const double x = barPosition(*fraction);
+        if (barOrTitle->isEmpty()) mlfError("Couldn't find waitbar handles.");
         f = (*barOrTitle)(1);
-        updateBar(f, barPosition(*fraction));
+        updateBar(f, x);
     } else if (given == 1 && fraction) {
         const double x = barPosition(*fraction);
         const auto bars = mlfFindobj(mlfAllchild(0), true, {{"Tag", Value::text(kWaitbarTag)}});

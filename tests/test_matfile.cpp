@@ -8,11 +8,13 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <unistd.h>
 
 #include "host/matfile.h"
+#include "support/mat73_files.h"
 
 using velmora::Error;
 using velmora::MatVersion;
@@ -181,6 +183,116 @@ TEST_F(MatLoad, CutOffFilesAreRefusedNotReadAsGarbage) {
         fs::resize_file(path, fs::file_size(path) - 1000);
         EXPECT_EQ(errorOf([&] { velmora::mlfLoadStruct(path); }),
                   "Unable to read file \"" + path + "\": the file is damaged or truncated.");
+    }
+}
+
+// Version 7.3 files are HDF5 files, whose references, links and declared
+// extents matio follows and allocates as they stand. Each damaged one is
+// refused from what it holds, whichever arrays are asked for; sound ones,
+// compressed or not, with a shared empty array as MATLAB writes empty
+// cells, load as written.
+TEST_F(MatLoad, Version73FilesAreCheckedBeforeMatioReadsThem) {
+    const std::map<std::string, std::string> reasons = {
+        {"v73-self-referential-cell", "the file is damaged: an array contains itself"},
+        {"v73-structure-link-cycle", "the file is damaged: an array contains itself"},
+        {"v73-never-written-array", "the file is damaged or truncated"},
+        {"v73-partly-written-chunks", "the file is damaged or truncated"},
+        {"v73-partly-written-compressed-chunks", "the file is damaged or truncated"},
+        {"v73-cells-nested-40-deep", "the file is damaged: its arrays are nested too deeply"},
+        {"v73-one-array-in-a-million-cells",
+         "the file is damaged: its arrays refer to more data than it holds"},
+        {"v73-structure-field-named-dot", "the file is damaged: an array contains itself"},
+        {"v73-empty-array-of-2e7-rows", "the file is damaged or truncated"},
+        {"v73-link-into-another-file",
+         "the file keeps its arrays in other files, which is not supported"},
+    };
+    std::size_t tried = 0;
+    for (const auto* faults :
+         {&velmora::testing::mat73Faults(), &velmora::testing::moreMat73Faults()}) {
+        for (const auto& fault : *faults) {
+            SCOPED_TRACE(fault.kind);
+            const std::string path = file(std::string(fault.kind) + ".mat");
+            fault.write(path, "rec");
+            const std::string expected =
+                "Unable to read file \"" + path + "\": " + reasons.at(fault.kind) + ".";
+            EXPECT_EQ(errorOf([&] { velmora::mlfLoadStruct(path); }), expected);
+            EXPECT_EQ(errorOf([&] { velmora::mclLoadConditional(path, {"other"}); }), expected);
+            ++tried;
+        }
+    }
+    EXPECT_EQ(tried, reasons.size());
+
+    const std::vector<double> record = {0, 0.01, 0.02, 0.1, -0.2, 0.15};
+    for (bool compressed : {false, true}) {
+        const std::string path = file(compressed ? "zipped.mat" : "plain.mat");
+        velmora::testing::writeSoundMat73(path, "rec", record, compressed);
+        const std::map<std::string, Value> expected = {
+            {"rec", Value::matrix(3, 2, record)}, {"empties", Value::cellRow({Value(), Value()})}};
+        EXPECT_EQ(velmora::mlfLoadStruct(path), expected) << path;
+    }
+
+    // Empty arrays keep only their size, a cell's too.
+    const std::string empties = file("empties.mat");
+    const std::map<std::string, Value> none = {{"c", Value::cell(0, 3, {})},
+                                               {"d", Value::matrix(4, 0, {})}};
+    velmora::saveMatFile(empties, none, MatVersion::V73);
+    EXPECT_EQ(velmora::mlfLoadStruct(empties), none);
+
+    // matio's own compressed version 7.3 arrays: chunked, every chunk
+    // written, here 800 times smaller than they hold.
+    const std::string zipped = file("matio-zipped.mat");
+    mat_t* mat = Mat_CreateVer(zipped.c_str(), nullptr, MAT_FT_MAT73);
+    ASSERT_NE(mat, nullptr);
+    std::vector<double> zeros(2 * 20000, 0.0);
+    size_t dims[2] = {20000, 2};
+    matvar_t* var = Mat_VarCreate("z", MAT_C_DOUBLE, MAT_T_DOUBLE, 2, dims, zeros.data(), 0);
+    ASSERT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_ZLIB), 0);
+    Mat_VarFree(var);
+    Mat_Close(mat);
+    EXPECT_LT(fs::file_size(zipped), 20000u);
+    EXPECT_EQ(velmora::mlfLoadStruct(zipped).at("z"), Value::matrix(20000, 2, zeros));
+}
+
+// Batches read their files from several threads at once: the check of
+// version 7.3 files gives each thread what it gives one alone, and HDF5
+// prints nothing.
+TEST_F(MatLoad, Version73FilesReadFromSeveralThreadsAtOnce) {
+    std::vector<std::string> paths;
+    for (const auto& fault : velmora::testing::mat73Faults()) {
+        paths.push_back(file(std::string(fault.kind) + ".mat"));
+        fault.write(paths.back(), "rec");
+    }
+    paths.push_back(file("sound.mat"));
+    velmora::testing::writeSoundMat73(paths.back(), "rec", {0, 0.01, 0.5, -0.5}, true);
+    using Outcome = std::pair<std::map<std::string, Value>, std::string>;  // arrays, error
+    const auto outcome = [](const std::string& path) {
+        try {
+            return Outcome{velmora::mlfLoadStruct(path), ""};
+        } catch (const Error& e) {
+            return Outcome{{}, e.what()};
+        }
+    };
+    std::vector<Outcome> alone;
+    for (const auto& p : paths) alone.push_back(outcome(p));
+
+    ::testing::internal::CaptureStderr();
+    std::vector<std::vector<Outcome>> seen(4);
+    {
+        std::vector<std::jthread> threads;
+        for (auto& mine : seen) {
+            threads.emplace_back([&] {
+                for (int round = 0; round < 3; ++round) {
+                    for (const auto& p : paths) mine.push_back(outcome(p));
+                }
+            });
+        }
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    for (const auto& mine : seen) {
+        ASSERT_EQ(mine.size(), 3 * paths.size());
+        for (std::size_t i = 0; i < mine.size(); ++i) {
+            EXPECT_TRUE(mine[i] == alone[i % paths.size()]) << mine[i].second;
+        }
     }
 }
 

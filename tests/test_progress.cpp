@@ -66,6 +66,13 @@ TEST_F(ProgramTest, WaitbarAdvancesThePleaseWaitBar) {
         const Value handle = Value::scalar(f);
         waitbar(0, &under, &handle);
         EXPECT_EQ(mlfGet(barPatch(f), "XData")(2), 0);
+        // Not a number: the clamp's upper limit, a full bar.
+        const Value nan = Value::scalar(std::nan(""));
+        waitbar(0, &nan, nullptr);
+        EXPECT_EQ(mlfGet(barPatch(f), "XData"), Value::column({0, 100, 100, 0}));
+        waitbar(0, &under, &handle);
+        waitbar(0, &nan, &handle);
+        EXPECT_EQ(mlfGet(barPatch(f), "XData"), Value::column({0, 100, 100, 0}));
         EXPECT_EQ(mlfAllchild(0).size(), 1u);  // no new window
     });
 }
@@ -79,6 +86,9 @@ TEST_F(ProgramTest, WaitbarCreatesAWindowWhenThereIsNone) {
     EXPECT_EQ(mlfGet(f, "HandleVisibility").toText(), "callback");
     const Handle p = barPatch(f);
     EXPECT_EQ(mlfGet(p, "XData"), Value::column({0, 30, 30, 0}));
+    const Value nan = Value::scalar(std::nan("")), named = Value::text("Full");
+    EXPECT_EQ(mlfGet(barPatch(waitbar(1, &nan, &named).toDouble()), "XData"),
+              Value::column({0, 100, 100, 0}));
     EXPECT_EQ(mlfGet(p, "FaceColor"), Value::row({1, 0, 0}));
     const Handle axes = hg().object(f).children[0];
     EXPECT_EQ(mlfGet(mlfGet(axes, "Title").toDouble(), "String").toText(), "Waitbar");
@@ -109,6 +119,13 @@ TEST_F(ProgramTest, WaitbarMessages) {
     EXPECT_EQ(errorOf([&] { waitbar(0, &x, &cell); }),
               "Two-argument syntax requires WAITBAR(X,'title') or WAITBAR(X,H)");
     EXPECT_EQ(errorOf([&] { waitbar(0, nullptr, nullptr); }), "Input arguments not valid.");
+    // A numeric second argument is a handle to update, the empty one
+    // included; neither names a waitbar window.
+    const std::size_t windows = mlfAllchild(0).size();
+    for (const Value& handle : {Value(), Value::zeros(0, 0), Value::scalar(12345)}) {
+        EXPECT_EQ(errorOf([&] { waitbar(0, &x, &handle); }), "Couldn't find waitbar handles.");
+    }
+    EXPECT_EQ(mlfAllchild(0).size(), windows);
     // A tagged window without a patch and a line.
     inCallback([&] {
         mlfNFigure(

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolTip>
 
 #include "test_qt_support.h"
 
@@ -212,6 +213,45 @@ TEST_F(QtControlsTest, SelectingListLinesSetsValue) {
     EXPECT_EQ(model().get(many, "Value"), Value::row({2, 3}));
 }
 
+TEST_F(QtControlsTest, LongListLinesScrollSidewaysAndShowWholeAsTooltips) {
+    const Handle f = makeFigure();
+    const std::string longLine =
+        "7   Northridge, Arleta and Nordhoff Fire Station, Jan.17,1994, 90degr.";
+    const Handle l =
+        control(f, {{"Style", Value::text("listbox")},
+                    {"Position", Value::row({11, 11, 150, 120})},
+                    {"String", Value::cellRow({Value::text("1   Short"), Value::text(longLine),
+                                               Value::text("3   Another short one")})}});
+    const Handle narrow = control(f, {{"Style", Value::text("listbox")},
+                                      {"Position", Value::row({201, 11, 150, 120})},
+                                      {"String", Value::text("One|Two")}});
+    settle();
+    auto* list = widget<QListWidget>(f, l);
+    ASSERT_NE(list, nullptr);
+    list->show();
+    settle();
+    // The scroll range reaches the end of the longest line.
+    QScrollBar* bar = list->horizontalScrollBar();
+    EXPECT_TRUE(bar->isVisible());
+    const int lineWidth =
+        QFontMetrics(list->font()).horizontalAdvance(QString::fromStdString(longLine));
+    EXPECT_GE(bar->maximum() + list->viewport()->width(), lineWidth);
+    bar->setValue(bar->maximum());
+    const QRect end = list->visualItemRect(list->item(1));
+    EXPECT_LE(end.left() + lineWidth, list->viewport()->width() + 4);
+    bar->setValue(0);
+
+    // Hovering a line shows all of it.
+    const QPoint at = list->visualItemRect(list->item(1)).center();
+    QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &help);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), longLine);
+    QToolTip::hideText();
+    // Lines that fit need no scroll bar.
+    EXPECT_FALSE(widget<QListWidget>(f, narrow)->horizontalScrollBar()->isVisible());
+}
+
 TEST_F(QtControlsTest, ProgramChangesShowWithoutComingBackAsUserInput) {
     const Handle f = makeFigure();
     const Handle e =
@@ -280,7 +320,7 @@ TEST_F(QtControlsTest, ACallbackMayCloseTheWindowOfItsOwnButton) {
     EXPECT_EQ(window(f), nullptr);
 }
 
-TEST_F(QtControlsTest, ActivatingAWindowMakesItsFigureCurrent) {
+TEST_F(QtControlsTest, AClickOrAKeyInAWindowMakesItsFigureCurrentActivationAloneDoesNot) {
     const Handle f1 = makeFigure("Visible handle");
     const Handle f2 = model().createFigure({{"Name", Value::text("Hidden handle")},
                                             {"HandleVisibility", Value::text("off")},
@@ -288,23 +328,25 @@ TEST_F(QtControlsTest, ActivatingAWindowMakesItsFigureCurrent) {
     settle(20);
     EXPECT_EQ(model().topFigure(), f2);
 
+    // The window manager activating a window (on its own, or because
+    // another one closed) leaves the program's current figure alone.
     window(f1)->activateWindow();
-    settle(20);
-    EXPECT_EQ(model().topFigure(), f1);
-    EXPECT_EQ(model().currentFigure(), f1);
-
-    // A window whose handle is hidden becomes the top one, not the current.
-    window(f2)->activateWindow();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(window(f1), &activate);
     settle(20);
     EXPECT_EQ(model().topFigure(), f2);
+
+    // A click into a window counts.
+    QWidget* canvas = window(f1)->canvas();
+    mouseClick(canvas, QPoint(5, 5));
+    EXPECT_EQ(model().topFigure(), f1);
     EXPECT_EQ(model().currentFigure(), f1);
 
-    // A click into a window counts as well.
-    QWidget* canvas = window(f1)->canvas();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), canvas->mapToGlobal(QPointF(5, 5)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(canvas, &press);
-    EXPECT_EQ(model().topFigure(), f1);
+    // So does a key press; a window whose handle is hidden becomes the top
+    // one, not the current.
+    pressKey(window(f2)->canvas(), Qt::Key_A);
+    EXPECT_EQ(model().topFigure(), f2);
+    EXPECT_EQ(model().currentFigure(), f1);
 }
 
 TEST_F(QtControlsTest, TheProgramRaisingAFigureActivatesItsWindow) {

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "host/axis_quantity.h"
+#include "host/figure_csv.h"
 #include "host/qt_export.h"
 #include "test_qt_support.h"
 
@@ -113,6 +115,53 @@ TEST_F(QtExportTest, CsvHoldsEveryCurveExactly) {
         }
     }
     EXPECT_EQ(number(rows[1][5]), 0.1 + 0.2);
+    // Each number in its shortest exact form.
+    EXPECT_EQ(rows[0][0], "0.01");
+    EXPECT_EQ(rows[2][0], "0.3333333333333333");
+    EXPECT_EQ(rows[4][0], "3.141592653589793");
+    EXPECT_EQ(rows[4][1], "1e-300");
+    EXPECT_EQ(rows[1][5], "0.30000000000000004");
+    EXPECT_EQ(rows[0][4], "0");
+}
+
+TEST_F(QtExportTest, CsvHeadersNameQuantityUnitAndLegendRow) {
+    // The program's spectral acceleration plot of an Option 1 run.
+    const Handle f = model().createFigure({});
+    model().create(ObjectType::Axes, f, {});
+    const std::vector<double> periods = {0.1, 0.15, 0.2};
+    const std::vector<double> sa = {0.04, 0.5, 3.41, 0.7, 1.0 / 3, 2.5};
+    model().plot(Value::row(periods), Value::matrix(3, 2, sa), true);
+    const Handle a = model().gca();
+    model().set(model().get(a, "XLabel").toDouble(), {{"String", Value::text("Period - seconds")}});
+    model().set(model().get(a, "YLabel").toDouble(),
+                {{"String", Value::text("Spectral Acceleration - meters per second squared")}});
+    model().legend(Value::textRows({"Damping Ratio = 0.02", "Damping Ratio = 0.1"}), 1);
+    const std::string csv = figureCsv(model(), f);
+    EXPECT_EQ(csv,
+              "Period [s],Spectral Acceleration [m/s^2]: Damping Ratio = 0.02,"
+              "Spectral Acceleration [m/s^2]: Damping Ratio = 0.1\n"
+              "0.1,0.04,0.7\n"
+              "0.15,0.5,0.3333333333333333\n"
+              "0.2,3.41,2.5\n");
+    // The same text in the file File > Export Data writes.
+    const QString path = dir_.filePath("sa.csv");
+    exportFigureCsv(model(), f, path.toStdString());
+    EXPECT_EQ(read(path).toStdString(), csv);
+
+    // Without a legend the rows are numbered; other label forms and unit
+    // words read as well.
+    model().set(model().get(a, "XLabel").toDouble(), {{"String", Value::text("Time (seconds)")}});
+    model().set(model().get(a, "YLabel").toDouble(),
+                {{"String", Value::text("Ground Acceleration [centimeters per second squared]")}});
+    model().plot(Value::row(periods), Value::matrix(3, 2, sa), false);
+    const std::string header = figureCsv(model(), f).substr(0, figureCsv(model(), f).find('\n'));
+    EXPECT_EQ(
+        header,
+        "Time [s],Ground Acceleration [cm/s^2]: curve 1,Ground Acceleration [cm/s^2]: curve 2");
+    EXPECT_EQ(axisQuantity("Drift ratio - percent").unit, "%");
+    EXPECT_EQ(axisQuantity("Stress - kips per square foot").unit, "kips per square foot");
+    EXPECT_EQ(axisQuantity("Mode").quantity, "Mode");
+    EXPECT_EQ(axisQuantity("Mode").unit, "");
 }
 
 TEST_F(QtExportTest, AFigureWithoutAWindowIsDrawnFromTheModel) {

@@ -3,7 +3,11 @@
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "host/qt_axes_widget.h"
 #include "host/qt_export.h"
@@ -56,7 +60,40 @@ class QtPlotsTest : public QtViewTest {
             legendLocation);
         return f;
     }
+
+    // The program's spectral acceleration plot of an Option 1 run with nine
+    // damping ratios: curve i is 10 / (i + 1) * T^-0.5 over 160 periods.
+    Handle nineCurves() {
+        const Handle f = figure("FIG/VELMORA: OPTION 1 - Spectral Acceleration");
+        model().create(ObjectType::Axes, f, {});
+        std::vector<double> ys;
+        for (int i = 0; i < 160; ++i) periods_.push_back(0.1 + 0.05 * i);
+        for (int c = 0; c < 9; ++c) {
+            for (double t : periods_) ys.push_back(10.0 / (c + 1) / std::sqrt(t));
+        }
+        model().plot(Value::row(periods_), Value::matrix(160, 9, ys), true);
+        const Handle a = model().gca();
+        model().set(a, {{"XGrid", Value::text("on")}, {"YGrid", Value::text("on")}});
+        setLabel(a, "XLabel", "Period - seconds");
+        setLabel(a, "YLabel", "Spectral Acceleration - meters per second squared");
+        std::vector<std::string> rows;
+        for (const char* d :
+             {"0.01", "0.02", "0.03", "0.05", "0.07", "0.1", "0.15", "0.2", "0.3"}) {
+            rows.push_back(std::string("Damping Ratio = ") + d);
+        }
+        model().legend(Value::textRows(rows), 1);
+        return f;
+    }
+
+    std::vector<double> periods_;
 };
+
+// Three significant digits with trailing zeros, as a reader expects them.
+std::string sig3(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%#.3g", v);
+    return text;
+}
 
 // A dark line runs the length of the band (a few pixels across).
 bool lineAlong(const QImage& image, const QRect& band) {
@@ -270,15 +307,116 @@ TEST_F(QtPlotsTest, WheelZoomsDragPansDoubleClickRestoresHoverTells) {
     EXPECT_DOUBLE_EQ(w->xAxis->range().lower, before.lower);
     EXPECT_DOUBLE_EQ(w->xAxis->range().upper, before.upper);
 
-    // Near the last point of the third curve: its legend row and numbers.
-    const double x = 0.01 * std::pow(10.0, 0.6);
+    // Over the third curve: its legend row, then the numbers.
+    const double x = 0.02;
     const double y = 3 * 0.2 * std::sqrt(x / 0.01);
-    const QPointF near(w->xAxis->coordToPixel(x) + 2, w->yAxis->coordToPixel(y) - 1);
-    mouse(QEvent::MouseMove, near, Qt::NoButton);
+    const QPointF over(w->xAxis->coordToPixel(x), w->yAxis->coordToPixel(y) - 2);
+    mouse(QEvent::MouseMove, over, Qt::NoButton);
     EXPECT_TRUE(QToolTip::isVisible());
-    EXPECT_TRUE(QToolTip::text().startsWith("10 %\n")) << QToolTip::text().toStdString();
-    EXPECT_TRUE(QToolTip::text().contains(QString("x = %1").arg(x, 0, 'g', 6)));
+    EXPECT_TRUE(QToolTip::text().startsWith("10 %\nPeriod ")) << QToolTip::text().toStdString();
     QToolTip::hideText();
+}
+
+TEST_F(QtPlotsTest, NineCurvesAreNineDistinctPensAndTheLegendLetsThemShowThrough) {
+    const Handle f = nineCurves();
+    settle();
+    AxesWidget* w = axesWidget(f, model().gca());
+    ASSERT_NE(w, nullptr);
+    // Seven colours, then the first two again dashed.
+    ASSERT_EQ(w->legend->itemCount(), 9);
+    std::vector<std::pair<QRgb, Qt::PenStyle>> pens;
+    for (int i = 0; i < 9; ++i) {
+        auto* item = dynamic_cast<QCPPlottableLegendItem*>(w->legend->item(i));
+        ASSERT_NE(item, nullptr);
+        const QPen pen = item->plottable()->pen();
+        pens.push_back({pen.color().rgb(), pen.style()});
+        EXPECT_EQ(pen.style(), i < 7 ? Qt::SolidLine : Qt::DashLine) << i;
+    }
+    std::sort(pens.begin(), pens.end());
+    EXPECT_EQ(std::unique(pens.begin(), pens.end()), pens.end());
+    EXPECT_EQ(pens.size(), 9u);
+    // Every drawn piece of a curve has its legend row's pen.
+    for (int i = 0; i < w->plottableCount(); ++i) {
+        const Qt::PenStyle style = w->plottable(i)->pen().style();
+        EXPECT_TRUE(style == Qt::SolidLine || style == Qt::DashLine);
+    }
+    // The stored lines keep the program's properties: no line style set.
+    for (Handle c : model().object(model().gca()).children) {
+        if (model().object(c).type == ObjectType::Line) {
+            EXPECT_EQ(model().object(c).find("LineStyle"), nullptr);
+        }
+    }
+    // A style the program sets is drawn as it is.
+    Handle eighth = 0;
+    int lines = 0;
+    for (Handle c : model().object(model().gca()).children) {
+        if (model().object(c).type == ObjectType::Line && ++lines == 8) eighth = c;
+    }
+    model().set(eighth, {{"LineStyle", Value::text(":")}});
+    settle();
+    EXPECT_EQ(dynamic_cast<QCPPlottableLegendItem*>(w->legend->item(7))->plottable()->pen().style(),
+              Qt::DotLine);
+
+    // The legend box lets the curves under it show through, lightly.
+    const int alpha = w->legend->brush().color().alpha();
+    EXPECT_GT(alpha, 128);
+    EXPECT_LT(alpha, 255);
+    const QImage image = picture(f);
+    QRect legendBox = w->legend->outerRect();
+    legendBox.translate(w->geometry().topLeft());
+    legendBox.adjust(3, 3, -3, -3);
+    // Grid lines and curves under the box tint it: not all of it is white.
+    EXPECT_GT(countPixels(image, legendBox,
+                          [](QColor p) { return p != QColor(Qt::white) && !isDark(p); }),
+              20);
+}
+
+TEST_F(QtPlotsTest, TheHoverReadoutNamesTheNearestCurveAtTheMouseX) {
+    const Handle f = nineCurves();
+    settle();
+    AxesWidget* w = axesWidget(f, model().gca());
+    ASSERT_NE(w, nullptr);
+    // Between two of the 160 periods, a few pixels above the fourth curve:
+    // its value there, interpolated on the log scales (the curves are
+    // straight lines on them), not the nearest data point's.
+    const int px = static_cast<int>(std::lround(w->xAxis->coordToPixel(1.2125)));
+    const double t = w->xAxis->pixelToCoord(px);
+    const double sa = 10.0 / 4 / std::sqrt(t);
+    const int py = static_cast<int>(std::lround(w->yAxis->coordToPixel(sa))) - 3;
+    const std::string expected = "Damping Ratio = 0.05\nPeriod " + sig3(t) +
+                                 " s, Spectral Acceleration " + sig3(sa) + " m/s^2";
+    EXPECT_EQ(w->readoutAt(QPoint(px, py)).toStdString(), expected);
+    EXPECT_EQ(sig3(t), "1.21");
+
+    // The mouse shows it as a tooltip, also far from any data point's pixel.
+    QMouseEvent move(QEvent::MouseMove, QPointF(px, py), w->mapToGlobal(QPointF(px, py)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text().toStdString(), expected);
+    // A ring marks the point on the curve it tells about, until the mouse
+    // leaves.
+    auto marker = [w]() -> QCPItemTracer* {
+        for (int i = 0; i < w->itemCount(); ++i) {
+            if (auto* t = qobject_cast<QCPItemTracer*>(w->item(i))) return t;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(marker(), nullptr);
+    EXPECT_TRUE(marker()->visible());
+    EXPECT_NEAR(marker()->position->coords().x(), t, 1e-12);
+    EXPECT_NEAR(marker()->position->coords().y(), sa, 1e-9 * sa);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(w, &leave);
+    EXPECT_FALSE(marker()->visible());
+
+    // Nearer the first curve, the first curve.
+    const int py1 = static_cast<int>(std::lround(w->yAxis->coordToPixel(10.0 / std::sqrt(t)))) + 2;
+    EXPECT_TRUE(w->readoutAt(QPoint(px, py1)).startsWith("Damping Ratio = 0.01\nPeriod "));
+    // Outside the plot box, or left of the first period: nothing.
+    EXPECT_TRUE(w->readoutAt(QPoint(2, py)).isEmpty());
+    const int leftOfData = static_cast<int>(w->xAxis->coordToPixel(0.08));
+    EXPECT_TRUE(w->readoutAt(QPoint(leftOfData, py)).isEmpty());
 }
 
 }  // namespace

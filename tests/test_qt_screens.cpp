@@ -18,42 +18,7 @@
 namespace velmora::qttest {
 namespace {
 
-class QtScreensTest : public QtProgramTest {
-  protected:
-    std::vector<Handle> controlsOfStyle(Handle fig, const std::string& style) {
-        std::vector<Handle> out;
-        for (Handle c : model().object(fig).children) {
-            const Value s = model().get(c, "Style");
-            if (s.isChar() && s.toText() == style) out.push_back(c);
-        }
-        return out;
-    }
-
-    template <typename W>
-    W* widgetOf(Handle fig, Handle control) {
-        auto* w = window(fig);
-        return w ? qobject_cast<W*>(w->controlWidget(control)) : nullptr;
-    }
-
-    QPushButton* button(Handle fig, const std::string& caption) {
-        for (Handle c : controlsOfStyle(fig, "pushbutton")) {
-            if (model().get(c, "String").toText() == caption) return widgetOf<QPushButton>(fig, c);
-        }
-        return nullptr;
-    }
-
-    // Replaces the field's text by typing over it.
-    void typeInto(QLineEdit* edit, const QString& text) {
-        edit->setFocus();
-        edit->selectAll();
-        for (QChar ch : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(edit, &press);
-        }
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(edit, &enter);
-    }
-};
+using QtScreensTest = QtProgramTest;
 
 TEST_F(QtScreensTest, Option1FromTheWelcomeWindowToTheResults) {
     velmora_gui();

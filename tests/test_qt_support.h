@@ -7,7 +7,12 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QRect>
+#include <QStyleHints>
 #include <functional>
 #include <string>
 #include <vector>
@@ -33,6 +38,9 @@ class QtViewTest : public ::testing::Test {
         static int argc = 1;
         view_->initialize(argc, argv);
         hg().setCallbackRunner([this](const std::string& cb) { callbacks_.push_back(cb); });
+        // The tests click into windows the moment they appear; the guard
+        // against double clicks that does not allow it has its own test.
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
     }
     void TearDown() override {
         GraphicsHost::instance().reset();
@@ -51,6 +59,26 @@ class QtViewTest : public ::testing::Test {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         } while (t.elapsed() < milliseconds);
+    }
+
+    // A press and release of the left button at `at`, as the mouse gives.
+    static void mouseClick(QWidget* target, QPoint at,
+                           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        const QPointF local(at);
+        const QPointF global(target->mapToGlobal(at));
+        QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                          modifiers);
+        QApplication::sendEvent(target, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                            modifiers);
+        QApplication::sendEvent(target, &release);
+    }
+
+    static void pressKey(QWidget* target, int key) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &release);
     }
 
     HostView* view_ = nullptr;
@@ -78,6 +106,57 @@ class QtProgramTest : public QtViewTest {
         settle();
         const auto figures = model().figuresInCreationOrder();
         return figures.empty() ? 0 : figures.back();
+    }
+
+    Handle windowNamed(const std::string& name) {
+        settle();
+        for (Handle f : model().figuresInCreationOrder()) {
+            if (model().get(f, "Name").toText() == name) return f;
+        }
+        return 0;
+    }
+
+    std::vector<Handle> controlsOfStyle(Handle fig, const std::string& style) {
+        std::vector<Handle> out;
+        for (Handle c : model().object(fig).children) {
+            if (model().object(c).type != ObjectType::Uicontrol) continue;
+            const Value s = model().get(c, "Style");
+            if (s.isChar() && s.toText() == style) out.push_back(c);
+        }
+        return out;
+    }
+
+    template <typename W>
+    W* widgetOf(Handle fig, Handle control) {
+        auto* w = window(fig);
+        return w ? qobject_cast<W*>(w->controlWidget(control)) : nullptr;
+    }
+
+    QPushButton* button(Handle fig, const std::string& caption) {
+        for (Handle c : controlsOfStyle(fig, "pushbutton")) {
+            if (model().get(c, "String").toText() == caption) return widgetOf<QPushButton>(fig, c);
+        }
+        return nullptr;
+    }
+
+    // A click with the mouse, as the user does it.
+    void clickButton(QPushButton* b) {
+        ASSERT_NE(b, nullptr);
+        mouseClick(b, b->rect().center());
+        settle();
+    }
+
+    // Replaces the field's text by typing over it, then Return.
+    static void typeInto(QLineEdit* edit, const QString& text) {
+        ASSERT_NE(edit, nullptr);
+        edit->setFocus();
+        edit->selectAll();
+        for (QChar ch : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(edit, &press);
+        }
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(edit, &enter);
     }
 };
 

@@ -1,6 +1,7 @@
-// The response-spectrum solver against independent solutions: closed forms
-// of the damped oscillator, a fine-step Runge-Kutta integration, and the
-// plain one-period-at-a-time recurrence (bitwise).
+// The response-spectrum solvers against independent solutions: closed forms
+// of the damped oscillator, a fine-step Runge-Kutta integration, a
+// long-double solution at extreme periods, and the plain
+// one-period-at-a-time recurrences (bitwise).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "engine/solver.h"
+#include "engine/solver_hold.h"
 #include "engine/solver_reference.h"
 #include "host/mat2.h"
 
@@ -112,6 +114,104 @@ Peaks rk4Peaks(const std::vector<double>& a, std::size_t n, double omega, double
 
 double relDiff(double got, double want) {
     return std::fabs(got - want) / std::fabs(want);
+}
+
+using Long = long double;
+constexpr double SPECTRA_TWO_PI =
+    2.0 * 3.141592653589793;  // velmora-spectra's, the double nearest 2 pi
+
+// The oscillator's exact state after time t from (u0, v0) under a ground
+// acceleration a0 + s t, in long double: the particular solution
+// -(a0 + s t) / w^2 + 2 z s / w^3 plus the free vibration.
+void exactResponse(Long u0, Long v0, Long a0, Long s, Long w, Long z, Long t, Long& u, Long& v) {
+    const Long w2 = w * w;
+    const Long up0 = -a0 / w2 + 2.0L * z * s / (w2 * w), vp = -s / w2;
+    const Long c1 = u0 - up0;  // free vibration's initial state
+    const Long d1 = v0 - vp;
+    if (z < 1.0L) {
+        const Long wd = w * std::sqrt(1.0L - z * z);
+        const Long e = std::exp(-z * w * t), c = std::cos(wd * t), sn = std::sin(wd * t);
+        const Long c2 = (d1 + z * w * c1) / wd;
+        u = up0 - s * t / w2 + e * (c1 * c + c2 * sn);
+        v = vp + e * ((wd * c2 - z * w * c1) * c - (z * w * c2 + wd * c1) * sn);
+    } else {
+        const Long e = std::exp(-w * t), c2 = d1 + w * c1;
+        u = up0 - s * t / w2 + e * (c1 + c2 * t);
+        v = vp + e * (c2 - w * (c1 + c2 * t));
+    }
+}
+
+// The exact one-step recurrence x(k+1) = ad x(k) + b0 a(k) + b1 a(k+1)
+// (held: x(k+1) = ad x(k) + hold a(k)) in long double, built independently
+// of the solver: by power series in the step for short steps (theta =
+// omega dt <= 1, where the closed form cancels), by the closed form above.
+struct LongStep {
+    Long ad[2][2], hold[2], b0[2], b1[2];
+};
+
+LongStep longStep(double period, double zeta, double dt) {
+    const Long w = SPECTRA_TWO_PI / static_cast<Long>(period), h = dt, th = w * h;
+    LongStep c{};
+    if (th > 1.0L) {
+        exactResponse(1, 0, 0, 0, w, zeta, h, c.ad[0][0], c.ad[1][0]);
+        exactResponse(0, 1, 0, 0, w, zeta, h, c.ad[0][1], c.ad[1][1]);
+        exactResponse(0, 0, 1, 0, w, zeta, h, c.hold[0], c.hold[1]);
+        exactResponse(0, 0, 1, -1 / h, w, zeta, h, c.b0[0], c.b0[1]);
+        exactResponse(0, 0, 0, 1 / h, w, zeta, h, c.b1[0], c.b1[1]);
+        return c;
+    }
+    // In the state [w u; v]: e^M = sum M^k / k!, held input sum M^k / (k+1)!,
+    // ramp input sum M^k / (k+2)!, with M = [0 th; -th -2 z th].
+    const Long m[2][2] = {{0, th}, {-th, -2.0L * zeta * th}};
+    Long term[2][2] = {{1, 0}, {0, 1}}, e[2][2] = {}, held[2][2] = {}, ramp[2][2] = {};
+    for (int k = 0; k < 40; ++k) {
+        for (int i = 0; i < 2; ++i) {
+            for (int j = 0; j < 2; ++j) {
+                e[i][j] += term[i][j];
+                held[i][j] += term[i][j] / (k + 1);
+                ramp[i][j] += term[i][j] / ((k + 1.0L) * (k + 2));
+            }
+        }
+        Long next[2][2];
+        for (int i = 0; i < 2; ++i)
+            for (int j = 0; j < 2; ++j)
+                next[i][j] = (term[i][0] * m[0][j] + term[i][1] * m[1][j]) / (k + 1);
+        std::memcpy(term, next, sizeof term);
+    }
+    c.ad[0][0] = e[0][0];
+    c.ad[0][1] = e[0][1] / w;
+    c.ad[1][0] = e[1][0] * w;
+    c.ad[1][1] = e[1][1];
+    // The input [0; -1] a, scaled by h: column 2 of the sums.
+    c.hold[0] = -h * held[0][1] / w;
+    c.hold[1] = -h * held[1][1];
+    c.b1[0] = -h * ramp[0][1] / w;
+    c.b1[1] = -h * ramp[1][1];
+    c.b0[0] = c.hold[0] - c.b1[0];
+    c.b0[1] = c.hold[1] - c.b1[1];
+    return c;
+}
+
+struct LongPeaks {
+    Long sd = 0, sv = 0;
+};
+
+LongPeaks longPeaks(const LongStep& c, const std::vector<double>& a, Excitation excitation) {
+    const bool linear = excitation == Excitation::Linear;
+    Long u = 0, v = 0;
+    LongPeaks p;
+    for (std::size_t k = 0; k + (linear ? 1 : 0) < a.size(); ++k) {
+        const Long f0 = a[k], f1 = linear ? a[k + 1] : 0.0;
+        const Long nu = c.ad[0][0] * u + c.ad[0][1] * v +
+                        (linear ? c.b0[0] * f0 + c.b1[0] * f1 : c.hold[0] * f0);
+        const Long nv = c.ad[1][0] * u + c.ad[1][1] * v +
+                        (linear ? c.b0[1] * f0 + c.b1[1] * f1 : c.hold[1] * f0);
+        u = nu;
+        v = nv;
+        p.sd = std::max(p.sd, std::fabs(u));
+        p.sv = std::max(p.sv, std::fabs(v));
+    }
+    return p;
 }
 
 }  // namespace
@@ -336,6 +436,122 @@ TEST(SolverClassic, StepSamplesTruncatesOrZeroExtends) {
 }
 
 // ---------------------------------------------------------------------------
+// velmora-spectra's solver: the record linear between samples (or held), the
+// coefficients from the exponential of the augmented system
+
+TEST(SolverLinear, RampAndStepMatchClosedForms) {
+    // At 0.005 s a ramp from rest and a step from t = 0: joined by straight
+    // lines, their samples are the excitation itself.
+    const double dt = 0.005, slope = 0.75, a0 = 2.5;
+    const std::size_t n = 2001;
+    std::vector<double> ramp(n), step(n, a0);
+    for (std::size_t k = 0; k < n; ++k) ramp[k] = slope * (static_cast<double>(k) * dt);
+    SpectrumGrid grid;
+    grid.periods = {0.05, 0.3, 1.0, 4.0};
+    grid.dt = dt;
+    grid.twoPi = SPECTRA_TWO_PI;
+    struct Load {
+        const std::vector<double>* a;
+        double a0, slope;
+        Excitation excitation;
+    };
+    for (const Load& load :
+         {Load{&ramp, 0.0, slope, Excitation::Linear}, Load{&step, a0, 0.0, Excitation::Linear},
+          Load{&step, a0, 0.0, Excitation::Constant}}) {
+        for (double zeta : {0.0, 0.05, 0.2, 1.0}) {
+            const SpectrumResult r =
+                solveHoldSpectrum(load.a->data(), n, zeta, grid, load.excitation);
+            for (std::size_t j = 0; j < grid.periods.size(); ++j) {
+                SCOPED_TRACE(::testing::Message() << "T=" << grid.periods[j] << " zeta=" << zeta
+                                                  << " slope=" << load.slope);
+                const double omega = SPECTRA_TWO_PI / grid.periods[j];
+                Long sd = 0, sv = 0;
+                // States at 0, dt, ..., (n-1) dt linear, up to n dt held.
+                const std::size_t steps = load.excitation == Excitation::Linear ? n - 1 : n;
+                for (std::size_t k = 0; k <= steps; ++k) {
+                    Long u = 0, v = 0;
+                    exactResponse(0, 0, load.a0, load.slope,
+                                  static_cast<Long>(SPECTRA_TWO_PI) / grid.periods[j], zeta,
+                                  static_cast<Long>(k) * dt, u, v);
+                    sd = std::max(sd, std::fabs(u));
+                    sv = std::max(sv, std::fabs(v));
+                }
+                EXPECT_LT(relDiff(r.sd[j], static_cast<double>(sd)), 1e-12);
+                EXPECT_LT(relDiff(r.sv[j], static_cast<double>(sv)), 1e-12);
+                // The published spectra's convention: omega, not omega_d.
+                EXPECT_EQ(r.psv[j], omega * r.sd[j]);
+                EXPECT_EQ(r.sa[j], omega * omega * r.sd[j]);
+            }
+        }
+    }
+}
+
+TEST(SolverLinear, ValidatedRangeAgreesWithLongDoubleSolution) {
+    const std::vector<double> a = noise(100000, 9);  // the error grows with the length
+    struct Case {
+        double period, dt;
+    };
+    const Case cases[] = {{MIN_PERIOD, MIN_PERIOD / MIN_STEPS_PER_PERIOD},  // both lower edges
+                          {MAX_PERIOD, MAX_PERIOD / MAX_STEPS_PER_PERIOD},  // both upper edges
+                          {1.23e-4, 0.01},                                  // near the lower edge
+                          {0.01, 0.01},  // undamped, back at rest at every sample
+                          {1.0, 0.005}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(periodOutsideValidatedRange(c.period, c.dt), "");
+        // Errors are measured against the size the response can reach: an
+        // undamped oscillator whose period divides the step has peaks near 0
+        // with no relative accuracy to offer.
+        const double w = SPECTRA_TWO_PI / c.period, tEnd = static_cast<double>(a.size()) * c.dt;
+        const double sizeU = 5.0 / (w * w) * std::min(1.0, (w * tEnd) * (w * tEnd));
+        const double sizeV = 5.0 / w * std::min(1.0, w * tEnd);
+        SpectrumGrid grid;
+        grid.periods = {c.period};
+        grid.dt = c.dt;
+        grid.twoPi = SPECTRA_TWO_PI;
+        for (double zeta : {0.0, 0.05, 1.0}) {
+            for (Excitation excitation : {Excitation::Linear, Excitation::Constant}) {
+                SCOPED_TRACE(::testing::Message()
+                             << "T=" << c.period << " dt=" << c.dt << " zeta=" << zeta
+                             << " linear=" << (excitation == Excitation::Linear));
+                const SpectrumResult r =
+                    solveHoldSpectrum(a.data(), a.size(), zeta, grid, excitation);
+                const LongPeaks want = longPeaks(longStep(c.period, zeta, c.dt), a, excitation);
+                const double sd = static_cast<double>(want.sd), sv = static_cast<double>(want.sv);
+                EXPECT_LE(std::fabs(r.sd[0] - sd), 1e-8 * std::max(sd, sizeU));
+                EXPECT_LE(std::fabs(r.sv[0] - sv), 1e-8 * std::max(sv, sizeV));
+                if (zeta > 0) {
+                    EXPECT_GT(sd, 1e-3 * sizeU);  // a response, not a vanishing one
+                }
+            }
+        }
+    }
+}
+
+TEST(SolverLinear, PeriodsOutsideTheValidatedRangeAreNamed) {
+    // Beyond the edges, and the two cases that gave finite wrong numbers.
+    EXPECT_EQ(periodOutsideValidatedRange(MIN_PERIOD), "");
+    EXPECT_EQ(periodOutsideValidatedRange(MAX_PERIOD), "");
+    EXPECT_NE(periodOutsideValidatedRange(MIN_PERIOD * 0.999).find("period 9.99e-05 s"),
+              std::string::npos);
+    EXPECT_NE(periodOutsideValidatedRange(1e20, 0.02).find("1e+20 s"), std::string::npos);
+    EXPECT_NE(periodOutsideValidatedRange(1.37e-8, 0.02), "");
+    EXPECT_EQ(periodOutsideValidatedRange(0.5, 0.5 / MIN_STEPS_PER_PERIOD), "");
+    EXPECT_EQ(periodOutsideValidatedRange(0.5, 0.5 / MAX_STEPS_PER_PERIOD), "");
+    EXPECT_EQ(periodOutsideValidatedRange(0.5, 0.5 / MIN_STEPS_PER_PERIOD * 1.001),
+              "period 0.5 s is 0.00999001 time steps of 50.05 s; the solver is validated for "
+              "periods of 0.01 to 1e+08 time steps (0.5005 to 5.005e+09 s at this step)");
+    EXPECT_NE(periodOutsideValidatedRange(0.5, 0.5 / MAX_STEPS_PER_PERIOD / 1.001), "");
+
+    // Where the classic discretisation's inverse cancels, the augmented
+    // exponential still gives the free mass's step: u = -a dt^2/2, v = -a dt.
+    const HoldOscillator o = holdOscillator(1e20, 0.05, 0.02, SPECTRA_TWO_PI);
+    EXPECT_NEAR(o.hold.x1, -0.0002, 1e-18);
+    EXPECT_NEAR(o.hold.x2, -0.02, 1e-16);
+    EXPECT_NEAR(o.b1.x1, -0.02 * 0.02 / 6, 1e-18);
+    EXPECT_GT(std::fabs(discreteOscillator(1e20, 0.05, 0.02, SPECTRA_TWO_PI).bd.x1 + 0.0002), 1e-6);
+}
+
+// ---------------------------------------------------------------------------
 // The vectorised time stepping reproduces the scalar recurrence bit for bit
 
 TEST(SolverBitwise, EveryKernelMatchesScalarRecurrence) {
@@ -348,6 +564,9 @@ TEST(SolverBitwise, EveryKernelMatchesScalarRecurrence) {
     SpectrumGrid one;
     one.periods = {0.1};
 
+    SpectrumGrid spectra = classicGrid();  // velmora-spectra's default
+    spectra.twoPi = 2.0 * 3.141592653589793;
+
     int kernelsRun = 0;
     for (SolverKernel kernel :
          {SolverKernel::Generic, SolverKernel::Avx2, SolverKernel::Avx512, SolverKernel::Auto}) {
@@ -359,6 +578,22 @@ TEST(SolverBitwise, EveryKernelMatchesScalarRecurrence) {
                              << "kernel " << static_cast<int>(kernel) << " zeta " << zeta);
                 expectSameBits(solveSpectrum(rnd.data(), 1500, zeta, *grid, kernel),
                                solveSpectrumReference(rnd.data(), 1500, zeta, *grid));
+            }
+        }
+        for (Excitation excitation : {Excitation::Linear, Excitation::Constant}) {
+            for (const SpectrumGrid* grid : {&odd, &one, &spectra}) {
+                for (double zeta : {0.0, 0.05, 0.3, 1.0}) {
+                    for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{2},
+                                          std::size_t{6}, std::size_t{9}, std::size_t{1500}}) {
+                        SCOPED_TRACE(::testing::Message()
+                                     << "kernel " << static_cast<int>(kernel) << " linear "
+                                     << (excitation == Excitation::Linear) << " periods "
+                                     << grid->periods.size() << " zeta " << zeta << " n " << n);
+                        expectSameBits(
+                            solveHoldSpectrum(rnd.data(), n, zeta, *grid, excitation, kernel),
+                            solveHoldSpectrumReference(rnd.data(), n, zeta, *grid, excitation));
+                    }
+                }
             }
         }
         const SpectrumGrid classic = classicGrid();

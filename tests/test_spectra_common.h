@@ -143,6 +143,7 @@ inline Csv parseCsv(const std::string& text) {
     std::string line;
     bool first = true;
     while (std::getline(in, line)) {
+        if (line.rfind("#", 0) == 0) continue;  // the line saying how it was computed
         std::vector<std::string> fields;
         std::string field;
         std::istringstream cells(line);

@@ -1,8 +1,11 @@
 // velmora-spectra's numbers: against the closed-form response to a constant
-// acceleration at a time step other than the program's, in every unit,
-// bitwise against the program itself with --classic, the same whether the
-// records are computed in parallel or one at a time, and written in the
-// shortest form that reads back exactly.
+// acceleration at a time step other than the program's, against the PEER
+// NGA-West2 flatfile's published spectra of a real record, in every unit,
+// bitwise against the program itself and against the release before the
+// default solver changed with --classic, refusing periods outside the
+// validated range, the same whether the records are computed in parallel or
+// one at a time, and written in the shortest form that reads back exactly.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <numbers>
@@ -36,36 +39,39 @@ TEST(SpectraResults, ConstantAccelerationMatchesTheClosedFormAtAFineTimeStep) {
               "time acceleration\n" + twoColumns(std::vector<double>(4001, a0g), dt));
 
     for (const double z : {0.0, 0.05, 0.2}) {
-        SCOPED_TRACE(z);
-        std::vector<double> periods;
-        std::string list;
-        for (const int m : {12, 40, 100, 400}) {
-            // Td / 2 = m dt, so T = 2 m dt sqrt(1 - z^2); undamped also T / 4
-            // = m / 2 dt with m even.
-            periods.push_back(2.0 * m * dt * std::sqrt(1.0 - z * z));
-            list += (list.empty() ? "" : ",") + full(periods.back());
-        }
-        const auto r = spectra({dir / "step.txt", "--input-units", "g", "--damping", full(z),
-                                "--periods", list, "--output-units", "g", "-q"});
-        ASSERT_EQ(r.status, 0) << r.err;
-        const Csv csv = parseCsv(r.out);
-        const std::string prefix = "step z=" + shortest(z);
-        const auto sd = csv.column(prefix + " SD[m]");
-        const auto sv = csv.column(prefix + " SV[m/s]");
-        const auto psv = csv.column(prefix + " PSV[m/s]");
-        const auto sa = csv.column(prefix + " SA[g]");
-        ASSERT_EQ(sd.size(), periods.size());
-        for (std::size_t j = 0; j < periods.size(); ++j) {
-            SCOPED_TRACE(periods[j]);
-            const double w = 2.0 * std::numbers::pi / periods[j];
-            const double wd = w * std::sqrt(1.0 - z * z);
-            const double peak = stepPeak(a0, w, z);
-            EXPECT_NEAR(sd[j], peak, 1e-9 * peak);
-            EXPECT_NEAR(psv[j], peak * wd, 1e-9 * peak * wd);
-            EXPECT_NEAR(sa[j], peak * w * w / kG, 1e-9 * peak * w * w / kG);
-            // Undamped, the velocity a0/w sin(w t) peaks at a0 / w.
-            if (z == 0) {
-                EXPECT_NEAR(sv[j], a0 / w, 1e-9 * a0 / w);
+        for (const char* excitation : {"linear", "constant"}) {
+            SCOPED_TRACE(::testing::Message() << z << " " << excitation);
+            std::vector<double> periods;
+            std::string list;
+            for (const int m : {12, 40, 100, 400}) {
+                // Td / 2 = m dt, so T = 2 m dt sqrt(1 - z^2); undamped also T / 4
+                // = m / 2 dt with m even.
+                periods.push_back(2.0 * m * dt * std::sqrt(1.0 - z * z));
+                list += (list.empty() ? "" : ",") + full(periods.back());
+            }
+            const auto r =
+                spectra({dir / "step.txt", "--input-units", "g", "--damping", full(z), "--periods",
+                         list, "--output-units", "g", "-q", "--excitation", excitation});
+            ASSERT_EQ(r.status, 0) << r.err;
+            const Csv csv = parseCsv(r.out);
+            const std::string prefix = "step z=" + shortest(z);
+            const auto sd = csv.column(prefix + " SD[m]");
+            const auto sv = csv.column(prefix + " SV[m/s]");
+            const auto psv = csv.column(prefix + " PSV[m/s]");
+            const auto sa = csv.column(prefix + " SA[g]");
+            ASSERT_EQ(sd.size(), periods.size());
+            for (std::size_t j = 0; j < periods.size(); ++j) {
+                SCOPED_TRACE(periods[j]);
+                const double w = 2.0 * std::numbers::pi / periods[j];
+                const double peak = stepPeak(a0, w, z);
+                EXPECT_NEAR(sd[j], peak, 1e-9 * peak);
+                // The published spectra's PSV: omega SD, not omega_d SD.
+                EXPECT_NEAR(psv[j], peak * w, 1e-9 * peak * w);
+                EXPECT_NEAR(sa[j], peak * w * w / kG, 1e-9 * peak * w * w / kG);
+                // Undamped, the velocity a0/w sin(w t) peaks at a0 / w.
+                if (z == 0) {
+                    EXPECT_NEAR(sv[j], a0 / w, 1e-9 * a0 / w);
+                }
             }
         }
     }
@@ -178,6 +184,179 @@ TEST(SpectraResults, ClassicUsesTheProgramsStepWhateverTheFileSays) {
     expectClassicEqualsProgram({dir / "copy.txt"}, 5, "1");
 }
 
+const std::string kFixtures = VELMORA_SOURCE_DIR "/tests/fixtures/";
+
+TEST(SpectraResults, ClassicIsBitwiseTheReleaseBeforeTheDefaultSolverChanged) {
+    // The fixture is that release's JSON for the same command line.
+    const json want = json::parse(readText(kFixtures + "classic_spectra.json"));
+    const std::vector<std::string> args = {kFixtures + "RSN8883_14383980_13849090.AT2",
+                                           "--record",
+                                           "8",
+                                           "--scale",
+                                           "1.7",
+                                           "--damping",
+                                           "0,0.05,1",
+                                           "--classic",
+                                           "-q"};
+    std::vector<std::string> jsonArgs = args;
+    jsonArgs.insert(jsonArgs.end(), {"--format", "json"});
+    const json got = json::parse(spectraOut(jsonArgs));
+    const Csv csv = parseCsv(spectraOut(args));
+    EXPECT_TRUE(sameBits(got["settings"]["periods"].get<std::vector<double>>(),
+                         want["settings"]["periods"].get<std::vector<double>>()));
+    EXPECT_TRUE(
+        sameBits(csv.column("period_s"), want["settings"]["periods"].get<std::vector<double>>()));
+    ASSERT_EQ(got["records"].size(), 2u);
+    for (std::size_t r = 0; r < 2; ++r) {
+        const json& w = want["records"][r];
+        EXPECT_EQ(got["records"][r]["name"], w["name"]);
+        EXPECT_EQ(got["records"][r]["steps"], w["steps"]);
+        for (std::size_t d = 0; d < 3; ++d) {
+            const json& gd = got["records"][r]["damping"][d];
+            const json& wd = w["damping"][d];
+            for (const char* key : {"sd", "sv", "psv", "sa"}) {
+                SCOPED_TRACE(::testing::Message()
+                             << w["name"] << " zeta " << wd["zeta"] << " " << key);
+                const auto expected = wd[key].get<std::vector<double>>();
+                ASSERT_EQ(expected.size(), 160u);
+                EXPECT_TRUE(sameBits(gd[key].get<std::vector<double>>(), expected));
+                std::string unit = key == std::string("sd")   ? "m"
+                                   : key == std::string("sa") ? "m/s2"
+                                                              : "m/s";
+                std::string ordinate = key;
+                std::transform(ordinate.begin(), ordinate.end(), ordinate.begin(), ::toupper);
+                EXPECT_TRUE(sameBits(csv.column(w["name"].get<std::string>() +
+                                                " z=" + shortest(wd["zeta"].get<double>()) + " " +
+                                                ordinate + "[" + unit + "]"),
+                                     expected));
+            }
+        }
+    }
+}
+
+// One row per period of the flatfile's published 5 % PSA (g), one column
+// per component, named after its AT2 file.
+struct PublishedSpectra {
+    std::vector<std::string> files;
+    std::string periods;  // as published, comma-separated
+    std::vector<double> period;
+    std::vector<std::vector<double>> psa;  // [component][period]
+};
+
+PublishedSpectra publishedSpectra() {
+    PublishedSpectra p;
+    std::istringstream in(readText(kFixtures + "nga_west2_psa_rsn8883.csv"));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        std::string field;
+        while (std::getline(cells, field, ',')) fields.push_back(field);
+        if (p.files.empty()) {
+            p.files.assign(fields.begin() + 1, fields.end());
+            p.psa.resize(p.files.size());
+            continue;
+        }
+        p.periods += (p.periods.empty() ? "" : ",") + fields[0];
+        p.period.push_back(std::stod(fields[0]));
+        for (std::size_t c = 0; c < p.files.size(); ++c)
+            p.psa[c].push_back(std::stod(fields[c + 1]));
+    }
+    return p;
+}
+
+double median(std::vector<double> x) {
+    std::sort(x.begin(), x.end());
+    return x.size() % 2 ? x[x.size() / 2] : 0.5 * (x[x.size() / 2 - 1] + x[x.size() / 2]);
+}
+
+TEST(SpectraResults, DefaultModeAgreesWithTheFlatfilesPublishedSpectra) {
+    // RSN8883's two horizontal components (dt 0.005 s) at the flatfile's
+    // periods. Below ten time steps (0.05 s) the flatfile treated the
+    // record its own way; from there on the samples joined by straight
+    // lines reproduce it to the digits published.
+    const PublishedSpectra published = publishedSpectra();
+    ASSERT_EQ(published.files.size(), 2u);
+    ASSERT_EQ(published.period.size(), 111u);
+    struct Figures {
+        std::vector<double> fromTenSteps, all;
+    };
+    auto figures = [&](const char* excitation) {
+        const Csv csv =
+            parseCsv(spectraOut({kFixtures + published.files[0], kFixtures + published.files[1],
+                                 "--periods", published.periods, "--excitation", excitation,
+                                 "--input-units", "g", "--output-units", "g", "-q"}));
+        EXPECT_TRUE(sameBits(csv.column("period_s"), published.period));
+        Figures f;
+        for (std::size_t c = 0; c < 2; ++c) {
+            const std::string name = fs::path(published.files[c]).stem().string();
+            const auto sa = csv.column(name + " z=0.05 SA[g]");
+            for (std::size_t j = 0; j < sa.size() && j < published.period.size(); ++j) {
+                const double e = std::fabs(sa[j] / published.psa[c][j] - 1.0);
+                f.all.push_back(e);
+                if (published.period[j] >= 0.05) f.fromTenSteps.push_back(e);
+            }
+        }
+        return f;
+    };
+    const Figures linear = figures("linear");
+    ASSERT_EQ(linear.all.size(), 222u);
+    ASSERT_EQ(linear.fromTenSteps.size(), 2 * 96u);
+    const double worst = *std::max_element(linear.fromTenSteps.begin(), linear.fromTenSteps.end());
+    const double worstAll = *std::max_element(linear.all.begin(), linear.all.end());
+    EXPECT_LE(worst, 1e-4);  // 0.01 %; the published values have 4 to 7 digits
+    EXPECT_LE(median(linear.fromTenSteps), 1e-6);
+    EXPECT_LE(worstAll, 0.02);
+    std::cout << "RSN8883 against the flatfile: from 0.05 s worst " << worst * 100 << " %, median "
+              << median(linear.fromTenSteps) * 100 << " %; from 0.01 s worst " << worstAll * 100
+              << " %, median " << median(linear.all) * 100 << " %\n";
+    // The record held over each step misses the published spectra.
+    const Figures held = figures("constant");
+    EXPECT_GT(*std::max_element(held.fromTenSteps.begin(), held.fromTenSteps.end()), 1e-3);
+}
+
+TEST(SpectraResults, PeriodsOutsideTheValidatedRangeAreRefused) {
+    ScratchFolder dir;
+    writeText(dir / "r.txt", twoColumns(noiseRecord(300, 3), 0.02));
+    writeText(dir / "slow.txt", twoColumns(noiseRecord(50, 4), 20.0));  // dt 20 s
+    // Periods no step validates, and a step too fine for the default
+    // periods: bad options, nothing computed.
+    for (const auto& [args, message] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--periods", "1e20"},
+              "--periods: period 1e+20 s is outside the periods the solver is validated for, "
+              "0.0001 to 10000 s"},
+             {{"--periods", "1,1.37e-8"}, "--periods: period 1.37e-08 s is outside"},
+             {{"--dt", "1e-10"}, "--dt: period 0.1 s is 1e+09 time steps of 1e-10 s;"},
+             {{"--dt", "0.02", "--periods", "1e-4"},
+              "--periods and --dt: period 0.0001 s is 0.005 time steps of 0.02 s;"},
+             {{"--classic", "--excitation", "linear"},
+              "--excitation linear cannot be combined with --classic"}}) {
+        std::vector<std::string> all = {dir / "r.txt", "-q"};
+        all.insert(all.end(), args.begin(), args.end());
+        const auto r = spectra(all);
+        EXPECT_EQ(r.status, 2) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
+    // With each file's own step, a record whose step does not fit fails
+    // alone, named; the others are still computed.
+    const auto mixed = spectra({dir / "r.txt", dir / "slow.txt", "-q"});
+    EXPECT_EQ(mixed.status, 1);
+    EXPECT_NE(mixed.err.find("slow.txt: period 0.1 s is 0.005 time steps of 20 s;"),
+              std::string::npos)
+        << mixed.err;
+    const Csv csv = parseCsv(mixed.out);
+    EXPECT_EQ(csv.header.size(), 5u);
+    EXPECT_EQ(csv.rows.size(), 160u);
+    // --classic is the program's computation at the program's step.
+    const auto classic = spectra({dir / "slow.txt", "--classic", "-q"});
+    EXPECT_EQ(classic.status, 0) << classic.err;
+    EXPECT_EQ(spectraOut({dir / "slow.txt", "--classic", "--excitation", "Constant", "-q"}),
+              classic.out);
+}
+
 // The numbers of a CSV or JSON text (outside JSON strings, after the CSV
 // header), as written.
 std::vector<std::string> numberTokens(const std::string& text) {
@@ -216,6 +395,11 @@ TEST(SpectraResults, CsvAndJsonHoldTheSameNumbersInTheShortestExactForm) {
     const json doc = json::parse(js.out);
     EXPECT_EQ(doc["settings"]["damping"], json::parse("[0.02, 0.1]"));
     EXPECT_EQ(doc["settings"]["classic"], false);
+    EXPECT_EQ(doc["settings"]["excitation"], "linear");
+    const std::string method = doc["settings"]["method"];
+    EXPECT_NE(method.find("linear between samples"), std::string::npos) << method;
+    EXPECT_NE(method.find("PSV = omega SD, SA = omega^2 SD"), std::string::npos) << method;
+    EXPECT_EQ(csv.out.substr(0, csv.out.find('\n')), "# " + method);
     EXPECT_EQ(doc["settings"]["output_units"]["sa"], "m/s2");
     EXPECT_EQ(doc["records"][0]["name"], "r");
     EXPECT_EQ(doc["records"][0]["samples"], 500);
@@ -229,7 +413,8 @@ TEST(SpectraResults, CsvAndJsonHoldTheSameNumbersInTheShortestExactForm) {
     // Each number is the shortest text that reads back as its value: 0.1,
     // not 0.10000000000000001 (the program's second period, 0.1 + 0.05, is
     // not the double nearest 0.15).
-    EXPECT_EQ(csv.out.substr(csv.out.find('\n') + 1, 4), "0.1,");
+    const std::size_t firstRow = csv.out.find('\n', csv.out.find('\n') + 1) + 1;
+    EXPECT_EQ(csv.out.substr(firstRow, 4), "0.1,");
     EXPECT_NE(js.out.find("\"periods\":[0.1,0.15000000000000002,0.2,"), std::string::npos);
     for (const std::string* text : {&csv.out, &js.out}) {
         const auto tokens = numberTokens(*text);
@@ -280,7 +465,7 @@ TEST(SpectraResults, ParallelRunsGiveExactlyTheSingleThreadedOutput) {
     // the combined outputs are those files side by side.
     run({"--out", dir / "csv", "--jobs", "4"});
     run({"--out", dir / "json", "-f", "json"});
-    std::vector<std::string> rows(161);
+    std::vector<std::string> rows(162);  // the method line, the header, 160 periods
     json records = json::array();
     for (const std::string& name : names) {
         const std::string file = readText(dir / ("csv/" + name + ".csv"));
@@ -291,7 +476,11 @@ TEST(SpectraResults, ParallelRunsGiveExactlyTheSingleThreadedOutput) {
         for (std::string& row : rows) {
             std::string line;
             std::getline(lines, line);
-            row += row.empty() ? line : line.substr(line.find(','));
+            if (row.empty()) {
+                row = line;
+            } else if (line.front() != '#') {
+                row += line.substr(line.find(','));
+            }
         }
         records.push_back(json::parse(readText(dir / ("json/" + name + ".json")))["records"][0]);
     }

@@ -1,12 +1,17 @@
 // Writes the program's data folder: one MAT-file per catalogue record and
 // the layout file velmora_gui.mat.
 //
-//   make_records OUTPUT_FOLDER ELCENTRO_TEXT [--summary]
+//   make_records OUTPUT_FOLDER SOURCE_FOLDER [--summary]
 //
-// Impval1 is the real El Centro 1940 N-S recording (converted from g to
-// m/s^2). sin_load is an exact sine. Every other record is a synthetic
-// stand-in of the catalogue's length and peak acceleration: seeded noise
-// shaped by a ground filter and an envelope, corrected for baseline drift.
+// SOURCE_FOLDER is the project's data/ folder. Impval1 is the El Centro
+// 1940 N-S recording of elcentro_1940_ns.txt (converted from g to m/s^2);
+// the entries with a <name>.txt there are real recordings, already in m/s^2
+// at 0.02 s, each keeping its own length. sin_load is an exact sine. Every
+// other record is a synthetic stand-in of the catalogue's length and peak
+// acceleration: seeded noise shaped by a ground filter and an envelope,
+// corrected for baseline drift. Each file also holds `provenance`, the text
+// header of its source (or what the stand-in is), so the origin of the
+// numbers travels with them.
 // The output is the same, byte for byte, on every run. The stand-ins have
 // their own random numbers and use only exactly rounded arithmetic (no
 // library distributions or transcendental functions), so they come out the
@@ -23,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/record_file.h"
 #include "engine/solver.h"
 #include "host/matfile.h"
 #include "host/value.h"
@@ -94,44 +100,44 @@ struct Synthetic {
     double decayTime;      // s, time constant of the exponential decay
 };
 
+enum class Origin { ElCentro, Recording, Sine, StandIn };
+
 struct RecordRecipe {
     const char* name;
-    std::size_t points;
+    std::size_t points;  // catalogue length: the stand-in's length
     double peakCm;       // catalogue peak acceleration, cm/s^2, signed
-    const char* source;  // the motion written under this name
+    Origin origin;
+    const char* source;  // the text file (recordings) or the seed (stand-ins)
     Synthetic motion;
 };
 
-// Firm ground: dominant periods 0.25..0.5 s. Mexico City lake-bed clay:
-// a narrow band around 2 s and a long strong phase.
+// Firm ground: dominant periods 0.25..0.5 s.
 const Synthetic FIRM_SHORT{0.30, 0.60, 1.0, 5.0, 3.0};
-const Synthetic FIRM{0.35, 0.60, 2.0, 9.0, 5.0};
 const Synthetic FIRM_LONG{0.40, 0.60, 2.5, 11.0, 6.0};
-const Synthetic SOFT_LAKE_BED{2.00, 0.15, 20.0, 60.0, 25.0};
 const Synthetic NONE{};
 
 const RecordRecipe RECORDS[] = {
-    {"Impval1", 2688, 341.7, "elcentro", NONE},
-    {"Impval2", 2674, 210.1, "Impval2", {0.40, 0.60, 2.0, 10.0, 6.0}},
-    {"Mexcit1", 9006, -97.965, "Mexcit1", SOFT_LAKE_BED},
-    {"Mexcit2", 9006, -167.92, "Mexcit2", SOFT_LAKE_BED},
-    {"Nridge1", 3000, 592.639, "Nridge1", FIRM},
-    {"Nridge2", 3000, -865.97, "Nridge2", FIRM},
-    {"Nridge3", 3000, 337.32, "Nridge3", FIRM},
-    {"Oakwh1", 2000, 270.361, "Oakwh1", {0.50, 0.50, 2.0, 10.0, 5.0}},
-    {"Oakwh2", 2000, -215.5, "Oakwh2", {0.50, 0.50, 2.0, 10.0, 5.0}},
-    {"Pacoima1", 2086, 1054.9, "Pacoima1", {0.25, 0.60, 1.5, 8.0, 4.0}},
-    {"Pacoima2", 2088, -1148.1, "Pacoima2", {0.25, 0.60, 1.5, 8.0, 4.0}},
-    {"Park040", 1310, -232.6, "Park040", FIRM_SHORT},
-    {"Park130", 1308, -269.6, "Park130", FIRM_SHORT},
-    {"Sanfern1", 2975, -250.0, "Sanfern1", FIRM_LONG},
-    {"Sanfern2", 2980, -131.7, "Sanfern2", FIRM_LONG},
+    {"Impval1", 2688, 341.7, Origin::ElCentro, "elcentro_1940_ns", NONE},
+    {"Impval2", 2674, 210.1, Origin::Recording, "Impval2", NONE},
+    {"Mexcit1", 9006, -97.965, Origin::Recording, "Mexcit1", NONE},
+    {"Mexcit2", 9006, -167.92, Origin::Recording, "Mexcit2", NONE},
+    {"Nridge1", 3000, 592.639, Origin::Recording, "Nridge1", NONE},
+    {"Nridge2", 3000, -865.97, Origin::Recording, "Nridge2", NONE},
+    {"Nridge3", 3000, 337.32, Origin::Recording, "Nridge3", NONE},
+    {"Oakwh1", 2000, 270.361, Origin::StandIn, "Oakwh1", {0.50, 0.50, 2.0, 10.0, 5.0}},
+    {"Oakwh2", 2000, -215.5, Origin::StandIn, "Oakwh2", {0.50, 0.50, 2.0, 10.0, 5.0}},
+    {"Pacoima1", 2086, 1054.9, Origin::StandIn, "Pacoima1", {0.25, 0.60, 1.5, 8.0, 4.0}},
+    {"Pacoima2", 2088, -1148.1, Origin::Recording, "Pacoima2", NONE},
+    {"Park040", 1310, -232.6, Origin::Recording, "Park040", NONE},
+    {"Park130", 1308, -269.6, Origin::StandIn, "Park130", FIRM_SHORT},
+    {"Sanfern1", 2975, -250.0, Origin::StandIn, "Sanfern1", FIRM_LONG},
+    {"Sanfern2", 2980, -131.7, Origin::StandIn, "Sanfern2", FIRM_LONG},
     // The same recording as Nridge2 under a second catalogue name.
-    {"S_monica", 3000, -865.97, "Nridge2", FIRM},
-    {"Kern1", 2719, 152.7, "Kern1", {0.40, 0.60, 3.0, 12.0, 7.0}},
-    {"Kern2", 2720, 175.9, "Kern2", {0.40, 0.60, 3.0, 12.0, 7.0}},
-    {"Kobe", 2566, 818.02, "Kobe", {0.35, 0.60, 2.0, 8.0, 5.0}},
-    {"sin_load", 3000, 0.0, "sine", NONE},
+    {"S_monica", 3000, -865.97, Origin::Recording, "Nridge2", NONE},
+    {"Kern1", 2719, 152.7, Origin::Recording, "Kern1", NONE},
+    {"Kern2", 2720, 175.9, Origin::StandIn, "Kern2", {0.40, 0.60, 3.0, 12.0, 7.0}},
+    {"Kobe", 2566, 818.02, Origin::StandIn, "Kobe", {0.35, 0.60, 2.0, 8.0, 5.0}},
+    {"sin_load", 3000, 0.0, Origin::Sine, "sine", NONE},
 };
 
 // One step of an oscillator x' = A x + [0; -1] f, the input held over dt.
@@ -225,23 +231,51 @@ std::vector<double> synthetic(const std::string& seedName, std::size_t points, d
 
 // --- the real and the exact records ------------------------------------
 
-std::vector<double> elCentro(const std::string& textPath, std::size_t points) {
-    std::ifstream in(textPath);
-    if (!in) throw velmora::Error("Cannot open " + textPath + ".");
-    std::vector<double> a;
+// A source text: its header lines (every line starting with '#', kept as
+// they are) and its samples, column 2 of "time value" lines whose times
+// run from 0 in steps of DT.
+struct SourceText {
+    std::vector<std::string> header;
+    std::vector<double> samples;
+};
+
+SourceText readSourceText(const std::string& path) {
+    std::ifstream in(path);
+    if (!in) throw velmora::Error("Cannot open " + path + ".");
+    SourceText text;
     std::string line;
     while (std::getline(in, line)) {
-        if (line.empty() || line[0] == '#') continue;
+        if (line.empty()) continue;
+        if (line[0] == '#') {
+            text.header.push_back(line);
+            continue;
+        }
         std::istringstream fields(line);
-        double t = 0.0, g = 0.0;
-        if (!(fields >> t >> g)) throw velmora::Error("Bad line in " + textPath + ": " + line);
-        a.push_back(g * G_TO_MS2);
+        double t = 0.0, x = 0.0;
+        std::string extra;
+        if (!(fields >> t >> x) || (fields >> extra)) {
+            throw velmora::Error("Bad line in " + path + ": " + line);
+        }
+        const double expected = static_cast<double>(text.samples.size()) * DT;
+        if (std::fabs(t - expected) > 1e-6) {
+            throw velmora::Error(path + ": the time " + std::to_string(t) + " is not " +
+                                 std::to_string(expected) + " (samples must be 0.02 s apart).");
+        }
+        text.samples.push_back(x);
     }
-    if (a.size() != points) {
-        throw velmora::Error(textPath + " holds " + std::to_string(a.size()) + " samples, not " +
-                             std::to_string(points) + ".");
+    if (text.samples.empty()) throw velmora::Error(path + " holds no samples.");
+    return text;
+}
+
+SourceText elCentro(const std::string& path, std::size_t points) {
+    SourceText text = readSourceText(path);
+    if (text.samples.size() != points) {
+        throw velmora::Error(path + " holds " + std::to_string(text.samples.size()) +
+                             " samples, not " + std::to_string(points) + ".");
     }
-    return a;
+    for (double& x : text.samples) x *= G_TO_MS2;
+    text.header.push_back("# Converted to m/s^2 with 9.80 m/s^2 per g.");
+    return text;
 }
 
 std::vector<double> sineLoad(std::size_t points) {
@@ -315,31 +349,69 @@ void summarise(const std::string& name, const std::vector<double>& a) {
                 name.c_str(), a.size(), 100.0 * peak, v, d, r.period[best]);
 }
 
+std::string formatted(const char* format, double x) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, format, x);
+    return buf;
+}
+
+// What a stand-in is, in the file itself: the loader recognises the first
+// line and tells the user.
+std::vector<std::string> standInHeader(const RecordRecipe& r) {
+    const Synthetic& m = r.motion;
+    return {
+        std::string(velmora::kStandInMark) + " for catalogue entry " + r.name +
+            ".mat: not a recording.",
+        "# Seeded noise (seed from the name \"" + std::string(r.source) +
+            "\") under an envelope (build-up to " + formatted("%g", m.riseEnd) +
+            " s, strong phase to " + formatted("%g", m.strongEnd) + " s, decay time " +
+            formatted("%g", m.decayTime) + " s),",
+        "# through a Kanai-Tajimi ground filter (period " + formatted("%g", m.groundPeriod) +
+            " s, damping " + formatted("%g", m.groundDamping) +
+            ") and a Clough-Penzien high-pass; velocity trend removed.",
+        "# Scaled so that its sample of largest magnitude is the catalogue's peak, " +
+            formatted("%g", r.peakCm) + " cm/s^2; " + std::to_string(r.points) +
+            " points at 0.02 s.",
+        "# columns: time [s]  acceleration [m/s^2]",
+    };
+}
+
+SourceText recordText(const RecordRecipe& r, const std::filesystem::path& sources) {
+    const std::string path = (sources / (std::string(r.source) + ".txt")).string();
+    switch (r.origin) {
+        case Origin::ElCentro:
+            return elCentro(path, r.points);
+        case Origin::Recording:
+            return readSourceText(path);
+        case Origin::Sine:
+            return {{"# Exact: 9.18 sin(2 pi t) m/s^2, " + std::to_string(r.points) +
+                         " points at 0.02 s; not a recording.",
+                     "# columns: time [s]  acceleration [m/s^2]"},
+                    sineLoad(r.points)};
+        case Origin::StandIn:
+            break;
+    }
+    return {standInHeader(r), synthetic(r.source, r.points, r.peakCm / 100.0, r.motion)};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3 || argc > 4 || (argc == 4 && std::string(argv[3]) != "--summary")) {
-        std::fprintf(stderr, "usage: make_records OUTPUT_FOLDER ELCENTRO_TEXT [--summary]\n");
+        std::fprintf(stderr, "usage: make_records OUTPUT_FOLDER SOURCE_FOLDER [--summary]\n");
         return 2;
     }
     const std::filesystem::path out = argv[1];
-    const std::string elcentroText = argv[2];
+    const std::filesystem::path sources = argv[2];
     const bool summary = argc == 4;
     try {
         std::filesystem::create_directories(out);
         for (const RecordRecipe& r : RECORDS) {
-            const std::string source = r.source;
-            std::vector<double> a;
-            if (source == "elcentro") {
-                a = elCentro(elcentroText, r.points);
-            } else if (source == "sine") {
-                a = sineLoad(r.points);
-            } else {
-                a = synthetic(source, r.points, r.peakCm / 100.0, r.motion);
-            }
+            const SourceText text = recordText(r, sources);
             velmora::saveMatFile((out / (std::string(r.name) + ".mat")).string(),
-                                 {{r.name, recordMatrix(a)}});
-            if (summary) summarise(r.name, a);
+                                 {{r.name, recordMatrix(text.samples)},
+                                  {velmora::kProvenanceVariable, Value::textRows(text.header)}});
+            if (summary) summarise(r.name, text.samples);
         }
         velmora::saveMatFile((out / "velmora_gui.mat").string(), layout());
     } catch (const std::exception& e) {
