@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include <system_error>
 #include <thread>
 
+#include "cli/combined_output.h"
 #include "cli/output_paths.h"
 #include "cli/progress_bar.h"
 #include "cli/readers.h"
@@ -25,38 +27,57 @@ namespace velmora::spectra {
 
 namespace {
 
+// How many records a worker may run ahead of the first one not done.
+constexpr std::size_t kRecordsAheadPerJob = 16;
+
 struct Slot {
-    std::optional<RecordSpectra> result;
+    std::optional<RecordSpectra> result;  // kept for a figure
+    FormattedRecord text;                 // for the combined output
     std::vector<std::string> warnings;
     std::string error;  // empty when the record succeeded
     bool done = false;
 };
 
-// Reports failures in input order as soon as every record before them is
-// done, so messages come early and yet in the same order on every run.
-class OrderedReporter {
+// Takes each record as soon as every record before it is done: reports its
+// failure or warnings and hands its text to the combined output, so
+// messages and output come early and yet in input order on every run. A
+// worker waits before starting a record too far ahead of the first one not
+// done, so the memory held is that of the records in flight.
+class InputOrder {
   public:
-    OrderedReporter(std::vector<Slot>& slots, const std::vector<RecordSource>& sources,
-                    ProgressBar& bar)
-        : slots_(slots), sources_(sources), bar_(bar) {}
+    InputOrder(std::vector<Slot>& slots, const std::vector<RecordSource>& sources, ProgressBar& bar,
+               CombinedOutput* output, std::size_t window)
+        : slots_(slots), sources_(sources), bar_(bar), output_(output), window_(window) {}
+
+    void waitForRoom(std::size_t i) {
+        std::unique_lock lock(mutex_);
+        room_.wait(lock, [&] { return i < next_ + window_; });
+    }
 
     void finished(std::size_t i) {
         const std::lock_guard lock(mutex_);
         slots_[i].done = true;
+        const std::size_t before = next_;
         while (next_ < slots_.size() && slots_[next_].done) {
-            std::vector<std::string> lines = slots_[next_].warnings;
-            if (!slots_[next_].error.empty()) lines.push_back(slots_[next_].error);
+            Slot& slot = slots_[next_];
+            std::vector<std::string> lines = std::move(slot.warnings);
+            if (!slot.error.empty()) lines.push_back(slot.error);
             for (const std::string& line : lines)
                 bar_.print("velmora-spectra: " + sources_[next_].label + ": " + line + "\n");
+            if (output_ && slot.error.empty()) output_->add(slot.text);
             ++next_;
         }
+        if (next_ != before) room_.notify_all();
     }
 
   private:
     std::mutex mutex_;
+    std::condition_variable room_;
     std::vector<Slot>& slots_;
     const std::vector<RecordSource>& sources_;
     ProgressBar& bar_;
+    CombinedOutput* output_;
+    std::size_t window_;
     std::size_t next_ = 0;
 };
 
@@ -96,10 +117,15 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
             return EXIT_RECORD_FAILED;
         }
     }
-    // Results are kept for a combined output or a plot; with one file per
-    // record each worker writes its file and keeps nothing.
+    // Each worker formats the results it computed: for the combined output,
+    // or as the file of that record. Results themselves are kept only for
+    // a figure.
     const bool combined = options.outDir.empty();
-    const bool keep = combined || !options.plotFile.empty();
+    // RotD tables and measures are written from all records at the end.
+    const bool streamed = options.rotd.empty() && !options.measures;
+    const bool keep = !options.plotFile.empty() || !streamed;
+    std::optional<CombinedOutput> output;
+    if (combined && streamed) output.emplace(options, settings, n, out);
 
     std::vector<Slot> slots(n);
     unsigned jobs = options.jobs > 0 ? options.jobs : std::thread::hardware_concurrency();
@@ -107,25 +133,32 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
     if (jobs > n) jobs = static_cast<unsigned>(n);
     {
         ProgressBar bar(err, n, errIsTerminal && !options.quiet);
-        OrderedReporter reporter(slots, sources, bar);
+        InputOrder order(slots, sources, bar, output ? &*output : nullptr,
+                         kRecordsAheadPerJob * jobs);
         std::atomic<std::size_t> next{0};
         auto work = [&] {
             for (std::size_t i; (i = next.fetch_add(1)) < n;) {
+                order.waitForRoom(i);
                 Slot& slot = slots[i];
                 try {
                     RecordSpectra r = computeRecord(sources[i], settings);
                     slot.warnings = r.warnings;
                     if (!combined) {
                         writeOutputFile(outputPathFor(options, sources[i]),
-                                        resultText(options.format, settings, {&r}));
+                                        recordText(options.format, settings, r));
+                    } else if (streamed && options.format == OutputFormat::Json) {
+                        slot.text.json = jsonRecord(settings, r);
+                    } else if (streamed) {
+                        slot.text.csv = csvColumns(settings, r);
                     }
                     if (keep) slot.result = std::move(r);
                 } catch (const std::exception& e) {
                     slot.error = describe(e);
                     slot.result.reset();
+                    slot.text = {};
                 }
                 bar.advance();
-                reporter.finished(i);
+                order.finished(i);
             }
         };
         std::vector<std::jthread> workers;
@@ -145,7 +178,8 @@ int runBatch(const Options& options, std::ostream& out, std::ostream& err, bool 
         }
     }
 
-    if (combined && !done.empty()) {
+    if (output && !output->finish(err)) outputFailed = true;
+    if (!output && combined && !done.empty()) {
         const std::string text = resultText(options.format, settings, done);
         if (options.outputFile.empty()) {
             out << text << std::flush;

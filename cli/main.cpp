@@ -5,7 +5,7 @@
 
 #include "cli/batch.h"
 #include "cli/options.h"
-#include "cli/plot.h"
+#include "cli/plot_program.h"
 #include "host/output_file.h"
 
 int main(int argc, char** argv) {
@@ -15,5 +15,5 @@ int main(int argc, char** argv) {
     velmora::removeTemporaryFilesOnSignals();
     std::ios::sync_with_stdio(false);
     return runBatch(*parsed.options, std::cout, std::cerr, ::isatty(STDERR_FILENO) != 0,
-                    plotSpectra);
+                    plotWithProgram);
 }

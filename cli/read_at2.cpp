@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <iterator>
 #include <optional>
 
 #include "cli/numbers.h"
@@ -116,7 +117,13 @@ RawRecord readAt2(std::string_view text, const ReadSettings& settings) {
     // Every value takes at least two characters: a count beyond that is a
     // broken header, not a reason to claim the memory.
     r.samples.reserve(std::min(expected, text.size() / 2 + 1));
+    double values[16];
     while (lines.next(line)) {
+        const std::size_t count = plainNumbers(line, values, std::size(values));
+        if (count != NOT_PLAIN) {
+            r.samples.insert(r.samples.end(), values, values + count);
+            continue;
+        }
         Fields fields(line);
         std::string_view field;
         while (fields.next(field)) r.samples.push_back(finiteValue(field, lines.number()));

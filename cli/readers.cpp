@@ -23,6 +23,8 @@ namespace velmora::spectra {
 
 namespace {
 
+constexpr std::size_t kKeptBufferBytes = std::size_t{16} << 20;
+
 std::string sizeText(std::size_t bytes) {
     constexpr std::size_t kMiB = std::size_t{1} << 20;
     return bytes % kMiB == 0 ? std::to_string(bytes / kMiB) + " MiB"
@@ -116,7 +118,8 @@ void requireRecordFile(const std::string& path, bool streamAllowed, std::size_t 
     requireKind(st, streamAllowed, maxBytes);
 }
 
-std::string readRecordFileText(const std::string& path, std::size_t maxBytes) {
+std::string_view readRecordFileText(const std::string& path, std::size_t maxBytes,
+                                    std::string& buffer) {
     // Checked before opening: opening a device can have effects of its own,
     // and opening a FIFO waits for its writer.
     requireRecordFile(path, true, maxBytes);
@@ -128,18 +131,21 @@ std::string readRecordFileText(const std::string& path, std::size_t maxBytes) {
     }
     requireKind(st, true, maxBytes);  // it may have been replaced meanwhile
     // Sized from the file system first (one read for a whole file), grown
-    // for a stream or a file that grows while it is read.
-    std::string text(S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : 65536, '\0');
+    // for a stream or a file that grows while it is read. The buffer only
+    // grows: the next file reuses it as it is.
+    const std::size_t first =
+        S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : 65536;
+    if (buffer.size() < first) buffer.resize(first);
     std::size_t used = 0;
     for (;;) {
-        if (used == text.size()) {
+        if (used == buffer.size()) {
             if (used > maxBytes) {
                 throw RecordError("goes on past " + sizeText(maxBytes) +
                                   ", the most a record file may hold");
             }
-            text.resize(std::min(text.size() * 2, maxBytes + 1));
+            buffer.resize(std::min(buffer.size() * 2, maxBytes + 1));
         }
-        const ssize_t n = ::read(fd.get(), text.data() + used, text.size() - used);
+        const ssize_t n = ::read(fd.get(), buffer.data() + used, buffer.size() - used);
         if (n < 0) {
             if (errno == EINTR) continue;
             throw RecordError(std::string("cannot read it: ") + std::strerror(errno));
@@ -151,8 +157,7 @@ std::string readRecordFileText(const std::string& path, std::size_t maxBytes) {
         throw RecordError("goes on past " + sizeText(maxBytes) +
                           ", the most a record file may hold");
     }
-    text.resize(used);
-    return text;
+    return std::string_view(buffer.data(), used);
 }
 
 double fileTimeStep(const std::vector<double>& times, const ReadSettings& settings) {
@@ -173,8 +178,15 @@ RawRecord readRecord(const RecordSource& source, const ReadSettings& settings) {
     } else if (extension == ".mat") {
         r = readMat(source.path, settings);
     } else {
-        const std::string whole = readRecordFileText(source.path, settings.maxFileBytes);
-        std::string_view text = whole;
+        // Each thread reads its records into the same memory, kept from one
+        // to the next unless a large file made it large.
+        thread_local std::string buffer;
+        struct Trim {
+            ~Trim() {
+                if (buffer.size() > kKeptBufferBytes) buffer = std::string();
+            }
+        } trim;
+        std::string_view text = readRecordFileText(source.path, settings.maxFileBytes, buffer);
         requireEightBitText(text);
         // Spreadsheets start UTF-8 text with a byte order mark.
         if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);

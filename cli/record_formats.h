@@ -38,7 +38,9 @@ double fileTimeStep(const std::vector<double>& times, const ReadSettings& settin
 void requireRecordFile(const std::string& path, bool streamAllowed, std::size_t maxBytes);
 
 // The whole content of a record file checked as above, reading at most
-// `maxBytes` (a stream that goes on is refused).
-std::string readRecordFileText(const std::string& path, std::size_t maxBytes);
+// `maxBytes` (a stream that goes on is refused), read into `buffer`,
+// which is grown as needed and may be reused for the next file.
+std::string_view readRecordFileText(const std::string& path, std::size_t maxBytes,
+                                    std::string& buffer);
 
 }  // namespace velmora::spectra

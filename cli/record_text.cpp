@@ -1,6 +1,7 @@
 #include "cli/record_text.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -72,17 +73,21 @@ bool Lines::next(std::string_view& line) {
         newline_ = text_.find('\n', at_);
         newlineKnown_ = true;
     }
+    if (!returnKnown_ || (return_ != std::string_view::npos && return_ < at_)) {
+        return_ = text_.find('\r', at_);
+        returnKnown_ = true;
+    }
     const std::size_t end = newline_ == std::string_view::npos ? text_.size() : newline_;
-    const void* cr = end > at_ ? std::memchr(text_.data() + at_, '\r', end - at_) : nullptr;
+    const bool cr = return_ < end;
     std::size_t lineEnd = end;
     std::size_t next = newline_ == std::string_view::npos ? end : newline_ + 1;
-    if (cr != nullptr) {
-        lineEnd = static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data());
+    if (cr) {
+        lineEnd = return_;
         if (lineEnd + 1 != end) next = lineEnd + 1;  // a lone "\r"; "\r\n" ends at the "\n"
     }
     line = text_.substr(at_, lineEnd - at_);
     ++number_;
-    if (next == text_.size() && newline_ == std::string_view::npos && cr == nullptr) {
+    if (next == text_.size() && newline_ == std::string_view::npos && !cr) {
         done_ = true;
         if (line.empty()) return false;
     }
@@ -102,6 +107,23 @@ bool Fields::next(std::string_view& field) {
         field = field.substr(1, field.size() - 2);
     }
     return true;
+}
+
+std::size_t plainNumbers(std::string_view line, double* values, std::size_t max) {
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    std::size_t n = 0;
+    for (;;) {
+        while (p < end && isSeparator(*p)) ++p;
+        if (p == end) return n;
+        if (n == max) return NOT_PLAIN;
+        const auto [next, ec] = std::from_chars(p, end, values[n]);
+        if (ec != std::errc() || (next < end && !isSeparator(*next)) || !std::isfinite(values[n])) {
+            return NOT_PLAIN;
+        }
+        ++n;
+        p = next;
+    }
 }
 
 bool blankOrComment(std::string_view line) {

@@ -22,6 +22,8 @@ class Lines {
     // lone-"\r" lines before it.
     std::size_t newline_ = 0;
     bool newlineKnown_ = false;
+    std::size_t return_ = 0;  // the next "\r" likewise
+    bool returnKnown_ = false;
     std::size_t number_ = 0;
     bool done_ = false;
 };
@@ -36,6 +38,15 @@ class Fields {
   private:
     std::string_view rest_;
 };
+
+// The numbers of a line that holds nothing but finite numbers as
+// std::from_chars reads them (no leading '+', Fortran exponent or quotes)
+// apart by separators: their count, at most `max`, in `values`, read in
+// place. NOT_PLAIN when the line holds anything else or more fields: the
+// caller then reads it field by field, which gives the same numbers and
+// the messages.
+inline constexpr std::size_t NOT_PLAIN = static_cast<std::size_t>(-1);
+std::size_t plainNumbers(std::string_view line, double* values, std::size_t max);
 
 // Blank, or a comment starting with '#'.
 bool blankOrComment(std::string_view line);

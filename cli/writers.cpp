@@ -213,38 +213,68 @@ const char* extensionOf(OutputFormat format) {
     return format == OutputFormat::Json ? ".json" : ".csv";
 }
 
-std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records) {
+CsvColumns csvColumns(const RunSettings& settings, const RecordSpectra& record) {
     const ResultUnits& u = settings.units;
     const std::string units[4] = {" SD[" + u.lengthName + "]", " SV[" + u.velocityName + "]",
                                   " PSV[" + u.velocityName + "]", " SA[" + u.accelName + "]"};
-    // --classic output stays the text its users' scripts already read.
-    std::string out = settings.classic ? "period_s" : "# " + methodText(settings) + "\nperiod_s";
-    for (const RecordSpectra* r : records) {
-        for (const DampedSpectrum& d : r->spectra) {
-            for (const std::string& unit : units) {
-                out += ',';
-                appendField(out, r->name + " z=" + shortestText(d.zeta) + unit);
-            }
+    CsvColumns c;
+    for (const DampedSpectrum& d : record.spectra) {
+        for (const std::string& unit : units) {
+            c.headings += ',';
+            appendField(c.headings, record.name + " z=" + shortestText(d.zeta) + unit);
         }
     }
-    out += '\n';
-    for (std::size_t j = 0; j < settings.periods.size(); ++j) {
-        appendNumber(out, settings.periods[j]);
-        for (const RecordSpectra* r : records) {
-            for (const DampedSpectrum& d : r->spectra) {
-                for (const std::vector<double>* v : {&d.sd, &d.sv, &d.psv, &d.sa}) {
-                    out += ',';
-                    appendNumber(out, (*v)[j]);
-                }
+    const std::size_t periods = settings.periods.size();
+    // A number takes at most 24 characters, most far fewer.
+    c.cells.reserve(periods * record.spectra.size() * 4 * 20);
+    c.rowEnds.reserve(periods);
+    for (std::size_t j = 0; j < periods; ++j) {
+        for (const DampedSpectrum& d : record.spectra) {
+            for (const std::vector<double>* v : {&d.sd, &d.sv, &d.psv, &d.sa}) {
+                c.cells += ',';
+                appendNumber(c.cells, (*v)[j]);
             }
         }
+        c.rowEnds.push_back(c.cells.size());
+    }
+    return c;
+}
+
+CsvRows::CsvRows(const RunSettings& settings, std::size_t records)
+    : settings_(&settings),
+      expected_(records),
+      // --classic output stays the text its users' scripts already read.
+      headings_(settings.classic ? "period_s" : "# " + methodText(settings) + "\nperiod_s"),
+      rows_(settings.periods.size()) {}
+
+void CsvRows::add(const CsvColumns& record) {
+    const bool first = added_++ == 0;
+    headings_ += record.headings;
+    std::size_t from = 0;
+    for (std::size_t j = 0; j < rows_.size(); ++j) {
+        const std::size_t length = record.rowEnds[j] - from;
+        if (first) rows_[j].reserve(length * expected_ + length / 2);
+        rows_[j].append(record.cells, from, length);
+        from = record.rowEnds[j];
+    }
+}
+
+std::string CsvRows::text() const {
+    std::size_t size = headings_.size() + 1;
+    for (const std::string& row : rows_) size += row.size() + 25;
+    std::string out;
+    out.reserve(size);
+    out += headings_;
+    out += '\n';
+    for (std::size_t j = 0; j < rows_.size(); ++j) {
+        appendNumber(out, settings_->periods[j]);
+        out += rows_[j];
         out += '\n';
     }
     return out;
 }
 
-std::string jsonText(const RunSettings& settings,
-                     const std::vector<const RecordSpectra*>& records) {
+std::string jsonHead(const RunSettings& settings) {
     const ResultUnits& u = settings.units;
     json s;
     s["classic"] = settings.classic;
@@ -270,39 +300,67 @@ std::string jsonText(const RunSettings& settings,
                          {"sa", u.accelName}};
     s["periods"] = settings.periods;
     addMeasureSettings(s, settings);
-
-    json list = json::array();
-    for (const RecordSpectra* r : records) {
-        json rec;
-        rec["name"] = r->name;
-        rec["source"] = r->label;
-        rec["format"] = formatName(r->format);
-        rec["input_units"] = unitName(r->inputUnit);
-        rec["dt"] = r->dt;
-        rec["samples"] = r->samples;
-        rec["steps"] = r->steps;
-        json damping = json::array();
-        for (const DampedSpectrum& d : r->spectra) {
-            damping.push_back({{"zeta", d.zeta},
-                               {"period", settings.periods},
-                               {"sd", d.sd},
-                               {"sv", d.sv},
-                               {"psv", d.psv},
-                               {"sa", d.sa}});
-        }
-        rec["damping"] = std::move(damping);
-        addPairAndMeasures(rec, *r, settings);
-        list.push_back(std::move(rec));
-    }
     json doc;
     doc["program"] = "velmora-spectra";
     doc["version"] = VELMORA_VERSION;
     doc["settings"] = std::move(s);
-    doc["records"] = std::move(list);
+    doc["records"] = json::array();
     std::string out;
     appendJson(out, doc);
-    out += '\n';
+    // The records come where the empty list ends: ...,"records":[ ... ]}
+    out.resize(out.size() - JSON_TAIL.size() + 1);
     return out;
+}
+
+std::string jsonRecord(const RunSettings& settings, const RecordSpectra& record) {
+    json rec;
+    rec["name"] = record.name;
+    rec["source"] = record.label;
+    rec["format"] = formatName(record.format);
+    rec["input_units"] = unitName(record.inputUnit);
+    rec["dt"] = record.dt;
+    rec["samples"] = record.samples;
+    rec["steps"] = record.steps;
+    json damping = json::array();
+    for (const DampedSpectrum& d : record.spectra) {
+        damping.push_back({{"zeta", d.zeta},
+                           {"period", settings.periods},
+                           {"sd", d.sd},
+                           {"sv", d.sv},
+                           {"psv", d.psv},
+                           {"sa", d.sa}});
+    }
+    rec["damping"] = std::move(damping);
+    addPairAndMeasures(rec, record, settings);
+    std::string out;
+    appendJson(out, rec);
+    return out;
+}
+
+std::string recordText(OutputFormat format, const RunSettings& settings,
+                       const RecordSpectra& record) {
+    if (format == OutputFormat::Json) {
+        return jsonHead(settings) + jsonRecord(settings, record) + std::string(JSON_TAIL);
+    }
+    CsvRows rows(settings, 1);
+    rows.add(csvColumns(settings, record));
+    return rows.text();
+}
+
+std::string csvText(const RunSettings& settings, const std::vector<const RecordSpectra*>& records) {
+    CsvRows rows(settings, records.size());
+    for (const RecordSpectra* r : records) rows.add(csvColumns(settings, *r));
+    return rows.text();
+}
+
+std::string jsonText(const RunSettings& settings,
+                     const std::vector<const RecordSpectra*>& records) {
+    std::string out = jsonHead(settings);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (i) out += ',';
+        out += jsonRecord(settings, *records[i]);
+    }
+    return out + std::string(JSON_TAIL);
 }
 
 std::string resultText(OutputFormat format, const RunSettings& settings,

@@ -1,7 +1,11 @@
 #include "engine/solver_hold.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <deque>
 #include <limits>
 #include <vector>
 
@@ -110,15 +114,65 @@ HoldOscillator holdOscillator(double period, double zeta, double dt, double twoP
     return o;
 }
 
+namespace {
+
+bool sameBits(double x, double y) {
+    return std::bit_cast<std::uint64_t>(x) == std::bit_cast<std::uint64_t>(y);
+}
+
+// The oscillators of a grid at one damping ratio. A batch computes record
+// after record with the same periods, ratios and, mostly, time step, so
+// each thread keeps the last few sets it computed (a set is the same
+// whichever thread computed it, so results do not depend on the order).
+const std::vector<HoldOscillator>& holdOscillators(const SpectrumGrid& grid, double zeta) {
+    struct Set {
+        std::vector<double> periods;
+        double zeta, dt, twoPi;
+        std::vector<HoldOscillator> oscillators;
+    };
+    constexpr std::size_t KEPT_SETS = 8;
+    constexpr std::size_t KEPT_PERIODS = 1 << 16;  // in all sets together
+    thread_local std::deque<Set> kept;
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (sameBits(it->zeta, zeta) && sameBits(it->dt, grid.dt) &&
+            sameBits(it->twoPi, grid.twoPi) && it->periods.size() == grid.periods.size() &&
+            std::memcmp(it->periods.data(), grid.periods.data(),
+                        grid.periods.size() * sizeof(double)) == 0) {
+            if (it != kept.begin()) {
+                Set found = std::move(*it);
+                kept.erase(it);
+                kept.push_front(std::move(found));
+            }
+            return kept.front().oscillators;
+        }
+    }
+    Set set{grid.periods, zeta, grid.dt, grid.twoPi, {}};
+    set.oscillators.reserve(grid.periods.size());
+    for (double period : grid.periods)
+        set.oscillators.push_back(holdOscillator(period, zeta, grid.dt, grid.twoPi));
+    kept.push_front(std::move(set));
+    std::size_t periods = 0, sets = 0;
+    auto end = kept.begin();
+    for (; end != kept.end() && sets < KEPT_SETS; ++end, ++sets) {
+        periods += end->periods.size();
+        if (periods > KEPT_PERIODS && sets > 0) break;
+    }
+    kept.erase(end, kept.end());
+    return kept.front().oscillators;
+}
+
+}  // namespace
+
 SpectrumResult solveHoldSpectrum(const double* a, std::size_t n, double zeta,
                                  const SpectrumGrid& grid, Excitation excitation,
                                  SolverKernel kernel) {
     const std::size_t count = grid.periods.size();
+    const std::vector<HoldOscillator>& oscillators = holdOscillators(grid, zeta);
     std::vector<double> omega(count);
     std::vector<Mat2> ad(count);
     std::vector<Vec2> b0(count), b1(count);
     for (std::size_t j = 0; j < count; ++j) {
-        const HoldOscillator o = holdOscillator(grid.periods[j], zeta, grid.dt, grid.twoPi);
+        const HoldOscillator& o = oscillators[j];
         omega[j] = o.omega;
         ad[j] = o.ad;
         b0[j] = excitation == Excitation::Linear ? o.b0 : o.hold;

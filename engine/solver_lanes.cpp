@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#if VELMORA_SOLVER_X86
+#include <xmmintrin.h>
+#endif
+
 namespace velmora {
 
 namespace {
@@ -50,6 +54,22 @@ std::size_t lanesOf(SolverKernel kernel) {
             return 2;
     }
 }
+
+#if VELMORA_SOLVER_X86
+// MXCSR bits: flush to zero (15) and denormals are zero (6).
+constexpr unsigned kFlushBits = 0x8040;
+
+SubnormalsFlushed::SubnormalsFlushed() : saved_(_mm_getcsr()) {
+    _mm_setcsr(saved_ | kFlushBits);
+}
+
+SubnormalsFlushed::~SubnormalsFlushed() {
+    _mm_setcsr(saved_);
+}
+#else
+SubnormalsFlushed::SubnormalsFlushed() = default;
+SubnormalsFlushed::~SubnormalsFlushed() = default;
+#endif
 
 BlockBuffer::BlockBuffer(std::size_t count, std::size_t fields, std::size_t lanes)
     : fields_(fields), lanes_(lanes), blocks_((count + lanes - 1) / lanes) {

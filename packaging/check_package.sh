@@ -12,6 +12,7 @@ trap 'rm -rf "$root"' EXIT
 
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/velmora usr/bin/velmora-spectra usr/bin/velmora-script \
+    usr/libexec/velmora/velmora-spectra-plot \
     usr/share/man/man1/velmora.1.gz usr/share/man/man1/velmora-spectra.1.gz \
     usr/share/doc/velmora/copyright usr/share/doc/velmora/changelog.gz; do
     [[ -e "$root/$f" ]] || { echo "package: $f is missing" >&2; exit 1; }

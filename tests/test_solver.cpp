@@ -566,6 +566,9 @@ TEST(SolverBitwise, EveryKernelMatchesScalarRecurrence) {
 
     SpectrumGrid spectra = classicGrid();  // velmora-spectra's default
     spectra.twoPi = 2.0 * 3.141592653589793;
+    SpectrumGrid many = spectra;
+    many.periods.clear();
+    for (int i = 0; i < 1001; ++i) many.periods.push_back(0.05 + 0.01 * i);
 
     int kernelsRun = 0;
     for (SolverKernel kernel :
@@ -596,6 +599,15 @@ TEST(SolverBitwise, EveryKernelMatchesScalarRecurrence) {
                 }
             }
         }
+        // Periods enough for several cache tiles and a part-filled last one:
+        // each oscillator still takes its steps as the scalar loop does.
+        for (Excitation excitation : {Excitation::Linear, Excitation::Constant}) {
+            SCOPED_TRACE(::testing::Message()
+                         << "kernel " << static_cast<int>(kernel) << " linear "
+                         << (excitation == Excitation::Linear) << " 1001 periods");
+            expectSameBits(solveHoldSpectrum(rnd.data(), 1500, 0.05, many, excitation, kernel),
+                           solveHoldSpectrumReference(rnd.data(), 1500, 0.05, many, excitation));
+        }
         const SpectrumGrid classic = classicGrid();
         for (double zeta : {0.0, 0.02, 0.05, 0.1, 0.2, 0.3, 0.5, 0.7, 1.0}) {
             for (std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{7}, MAX_STEPS}) {
@@ -607,6 +619,50 @@ TEST(SolverBitwise, EveryKernelMatchesScalarRecurrence) {
         }
     }
     EXPECT_GE(kernelsRun, 2);
+}
+
+TEST(SolverBitwise, SubnormalsAreFlushedWithoutChangingAnyOtherResult) {
+    // After the motion, 20 s of silence hold every period's free-vibration
+    // peak; 1200 s more take the short periods' oscillators down through
+    // the subnormal numbers, which the solver flushes to zero. The peaks
+    // are the same to the bit.
+    SpectrumGrid grid = classicGrid();
+    grid.twoPi = 2.0 * 3.141592653589793;
+    std::vector<double> motion = noise(600, 7);
+    motion.resize(1600, 0.0);
+    std::vector<double> silence = motion;
+    silence.resize(motion.size() + 60000, 0.0);
+    // The same motion a million million times weaker than the smallest
+    // normal number: its responses are subnormal from the start.
+    std::vector<double> faint = motion;
+    for (double& x : faint) x *= 1e-308;
+    for (Excitation excitation : {Excitation::Linear, Excitation::Constant}) {
+        SCOPED_TRACE(excitation == Excitation::Linear ? "linear" : "constant");
+        const SpectrumResult shortTail =
+            solveHoldSpectrum(motion.data(), motion.size(), 0.05, grid, excitation);
+        const SpectrumResult longTail =
+            solveHoldSpectrum(silence.data(), silence.size(), 0.05, grid, excitation);
+        EXPECT_TRUE(sameBits(longTail.sd, shortTail.sd));
+        EXPECT_TRUE(sameBits(longTail.sv, shortTail.sv));
+        EXPECT_TRUE(sameBits(longTail.sa, shortTail.sa));
+
+        const SpectrumResult flushed =
+            solveHoldSpectrum(faint.data(), faint.size(), 0.05, grid, excitation);
+        const SpectrumResult kept =
+            solveHoldSpectrumReference(faint.data(), faint.size(), 0.05, grid, excitation);
+        std::size_t differ = 0;
+        for (std::size_t j = 0; j < grid.periods.size(); ++j) {
+            EXPECT_LE(std::fabs(flushed.sd[j] - kept.sd[j]), 1e-300) << j;
+            EXPECT_LE(std::fabs(flushed.sv[j] - kept.sv[j]), 1e-300) << j;
+            differ += flushed.sd[j] != kept.sd[j];
+        }
+#if defined(__x86_64__)
+        EXPECT_GT(differ, 0u) << "no subnormal was flushed";
+#endif
+    }
+    // The rest of the thread still computes with subnormal numbers.
+    volatile double tiny = 1e-310;
+    EXPECT_GT(tiny * 0.5, 0.0);
 }
 
 TEST(SolverBitwise, ClassicEntryPointIsTheClassicGrid) {

@@ -431,34 +431,63 @@ TEST(SpectraResults, CsvAndJsonHoldTheSameNumbersInTheShortestExactForm) {
 TEST(SpectraResults, ParallelRunsGiveExactlyTheSingleThreadedOutput) {
     ScratchFolder dir;
     fs::create_directories(dir.path() / "in");
-    // Records of very different lengths, so they finish out of order.
-    for (int k = 0; k < 12; ++k) {
-        const std::size_t n = k % 3 == 0 ? 6000 : 200 + 37 * static_cast<std::size_t>(k);
-        writeText(dir / ("in/r" + std::to_string(k) + ".txt"),
+    // Records of very different lengths, so they finish out of order, more
+    // than the workers may run ahead of the first one not done; the first
+    // fails.
+    writeText(dir / "in/a_broken.txt", "0 1\n0.01 x\n");
+    std::vector<std::string> names;
+    for (int k = 0; k < 40; ++k) {
+        const std::size_t n = k % 9 == 0 ? 6000 : 200 + 37 * static_cast<std::size_t>(k);
+        char name[8];
+        std::snprintf(name, sizeof name, "r%02d", k);
+        names.push_back(name);
+        writeText(dir / ("in/" + names.back() + ".txt"),
                   twoColumns(noiseRecord(n, 100 + static_cast<std::uint64_t>(k)), 0.01));
     }
+    const std::vector<std::string> common = {dir / "in", "-q", "-d", "0.02,0.05"};
+    auto run = [&](std::vector<std::string> extra) {
+        extra.insert(extra.begin(), common.begin(), common.end());
+        const ProcessResult r = spectra(extra);
+        EXPECT_EQ(r.status, 1) << r.err;
+        EXPECT_EQ(r.err, "velmora-spectra: " + (dir / "in/a_broken.txt") +
+                             ": line 2: \"x\" is not a number\n")
+            << r.err;
+        return r.out;
+    };
     for (const char* format : {"csv", "json"}) {
-        const auto one = spectra({dir / "in", "-q", "-f", format, "--jobs", "1"});
-        const auto all = spectra({dir / "in", "-q", "-f", format});
-        const auto five = spectra({dir / "in", "-q", "-f", format, "--jobs", "5"});
-        ASSERT_EQ(one.status, 0) << one.err;
-        ASSERT_EQ(all.status, 0) << all.err;
-        ASSERT_EQ(five.status, 0) << five.err;
-        EXPECT_EQ(all.out, one.out) << format;
-        EXPECT_EQ(five.out, one.out) << format;
+        const std::string one = run({"-f", format, "--jobs", "1"});
+        EXPECT_EQ(run({"-f", format}), one) << format;
+        EXPECT_EQ(run({"-f", format, "--jobs", "2"}), one) << format;
+        EXPECT_EQ(run({"-f", format, "--jobs", "5"}), one) << format;
     }
-    // One file per record: the same content as a run of that record alone.
-    const auto out = spectra({dir / "in", "-q", "--out", dir / "out", "--jobs", "4"});
-    ASSERT_EQ(out.status, 0) << out.err;
-    EXPECT_EQ(out.out, "");
-    for (int k = 0; k < 12; ++k) {
-        const std::string name = "r" + std::to_string(k);
-        const auto alone = spectra({dir / ("in/" + name + ".txt"), "-q"});
-        EXPECT_EQ(readText(dir / ("out/" + name + ".csv")), alone.out) << name;
+
+    // One file per record: the same content as a run of that record alone;
+    // the combined outputs are those files side by side.
+    run({"--out", dir / "csv", "--jobs", "4"});
+    run({"--out", dir / "json", "-f", "json"});
+    std::vector<std::string> rows(162);  // the method line, the header, 160 periods
+    json records = json::array();
+    for (const std::string& name : names) {
+        const std::string file = readText(dir / ("csv/" + name + ".csv"));
+        if (name == "r00" || name == "r17") {
+            EXPECT_EQ(file, spectraOut({dir / ("in/" + name + ".txt"), "-q", "-d", "0.02,0.05"}));
+        }
+        std::istringstream lines(file);
+        for (std::string& row : rows) {
+            std::string line;
+            std::getline(lines, line);
+            if (row.empty()) {
+                row = line;
+            } else if (line.front() != '#') {
+                row += line.substr(line.find(','));
+            }
+        }
+        records.push_back(json::parse(readText(dir / ("json/" + name + ".json")))["records"][0]);
     }
-    const auto json = spectra({dir / "in", "-q", "--out", dir / "js", "-f", "json"});
-    ASSERT_EQ(json.status, 0) << json.err;
-    EXPECT_EQ(json::parse(readText(dir / "js/r4.json"))["records"][0]["name"], "r4");
+    std::string sideBySide;
+    for (const std::string& row : rows) sideBySide += row + "\n";
+    EXPECT_EQ(run({"--jobs", "2"}), sideBySide);
+    EXPECT_EQ(json::parse(run({"-f", "json", "--jobs", "3"}))["records"], records);
 }
 
 TEST(SpectraResults, SummaryLineCountsRecordsAndFailures) {

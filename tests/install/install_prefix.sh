@@ -10,7 +10,8 @@ prefix=$(mktemp -d "${TMPDIR:-/tmp}/velmora-prefix-XXXXXX")
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" > "$prefix/install.log" 2>&1 ||
     { cat "$prefix/install.log" >&2; exit 1; }
-for f in bin/velmora bin/velmora-spectra bin/velmora-script share/velmora/data/velmora_gui.mat \
+for f in bin/velmora bin/velmora-spectra bin/velmora-script libexec/velmora/velmora-spectra-plot \
+    share/velmora/data/velmora_gui.mat \
     share/applications/org.velmora.Velmora.desktop share/metainfo/org.velmora.Velmora.metainfo.xml \
     share/icons/hicolor/scalable/apps/velmora.svg share/doc/velmora/copyright; do
     [[ -e "$prefix/$f" ]] || { echo "install prefix: $f was not installed" >&2; exit 1; }

@@ -6,7 +6,8 @@
 #
 # BIN_DIR holds the installed velmora-spectra and velmora-script, DATA_DIR
 # the installed data folder they should read. Checks that
-#   - velmora-spectra --record 1 succeeds;
+#   - velmora-spectra --record 1 succeeds, and with --plot draws a PNG and
+#     an SVG through the drawing program of its own install;
 #   - velmora-script goes through an Option 1 run (record 1, damping 0.02
 #     and 0.05) without an error, and its SD rows are those velmora-spectra
 #     --classic computes;
@@ -25,6 +26,12 @@ fail() { echo "installed programs: FAIL: $*" >&2; exit 1; }
     fail "velmora-spectra --record 1: $(cat "$work/err")"
 rows=$(grep -c '^[0-9]' "$work/record1.csv" || true)
 ((rows == 160)) || fail "velmora-spectra --record 1 wrote $rows rows of numbers, not 160 periods"
+for figure in fig.png fig.svg; do
+    "$bin/velmora-spectra" --record 1,5 --quiet --plot "$work/$figure" > /dev/null 2> "$work/err" ||
+        fail "velmora-spectra --plot $figure: $(cat "$work/err")"
+done
+[[ $(head -c 4 "$work/fig.png") == $'\x89PNG' ]] || fail "--plot fig.png wrote no PNG image"
+grep -q 'Spectral Acceleration' "$work/fig.svg" || fail "--plot fig.svg holds no SA panel"
 
 "$bin/velmora-spectra" --classic --record 1 --damping 0.02,0.05 --format json --quiet \
     > "$work/classic.json" 2> "$work/err" || fail "velmora-spectra --classic: $(cat "$work/err")"
@@ -66,4 +73,4 @@ grep -qF "$data" "$work/err" || fail "velmora-spectra did not read $data: $(cat 
 "$bin/velmora-script" "$work/option1" > "$work/session" 2> "$work/err" || true
 grep -qF "$data" "$work/session" ||
     fail "velmora-script did not read $data: $(grep '^error: ' "$work/session")"
-echo "installed programs: velmora-spectra and velmora-script run from $bin with the data in $data"
+echo "installed programs: velmora-spectra (with its figures) and velmora-script run from $bin with the data in $data"
