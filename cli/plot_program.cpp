@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "cli/figure_data.h"
+#include "engine/record_file.h"
 
 #ifndef VELMORA_PLOT_PROGRAM_DIR
 #define VELMORA_PLOT_PROGRAM_DIR "../libexec/velmora"
@@ -79,10 +80,8 @@ std::string readAll(int fd) {
 }  // namespace
 
 std::string plotProgramPath() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    const fs::path bin = exe.parent_path();
+    const fs::path bin = executableFolder();
+    if (bin.empty()) return {};
     for (const fs::path& p :
          {bin / PLOT_PROGRAM, (bin / VELMORA_PLOT_PROGRAM_DIR / PLOT_PROGRAM).lexically_normal()}) {
         if (::access(p.c_str(), X_OK) == 0) return p.string();

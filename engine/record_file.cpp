@@ -24,10 +24,9 @@ namespace {
 // install it belongs to, found from where it really is, so an install under
 // any prefix (or a package unpacked anywhere) runs as it is.
 std::string fromExecutable() {
+    const fs::path bin = executableFolder();
+    if (bin.empty()) return {};
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return {};
-    const fs::path bin = exe.parent_path();
     for (const fs::path& data :
          {bin / "data", (bin / "../share/velmora/data").lexically_normal()}) {
         if (fs::is_directory(data, ec)) return data.string();
@@ -36,6 +35,12 @@ std::string fromExecutable() {
 }
 
 }  // namespace
+
+fs::path executableFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : exe.parent_path();
+}
 
 std::string dataFolder() {
     if (const char* env = std::getenv("VELMORA_DATA"); env && *env) return env;

@@ -2,6 +2,7 @@
 // record's ground acceleration.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ namespace velmora {
 // from the executable's own folder, else the folder of the configured
 // install prefix.
 std::string dataFolder();
+
+// The folder of the running executable; empty when it cannot be told.
+std::filesystem::path executableFolder();
 
 // Every record file written by make_records also holds this text variable:
 // the header lines of the numbers' source. A synthetic stand-in's first line
