@@ -1,4 +1,4 @@
-#include "host/qt_axes_widget.h"
+#include "view/qt_axes_widget.h"
 
 #include <QFontMetrics>
 #include <QToolTip>
@@ -7,9 +7,9 @@
 #include <limits>
 
 #include "host/axis_quantity.h"
-#include "host/qt_fonts.h"
-#include "host/qt_units.h"
-#include "host/qt_values.h"
+#include "view/qt_fonts.h"
+#include "view/qt_units.h"
+#include "view/qt_values.h"
 
 namespace velmora::qtview {
 
