@@ -1,7 +1,7 @@
 // velmora: the program in real windows.
 #include "app/program.h"
 #include "host/graphics_host.h"
-#include "host/qt_view.h"
+#include "view/qt_view.h"
 
 int main(int argc, char** argv) {
     velmora::GraphicsHost::instance().setView(velmora::makeQtView());

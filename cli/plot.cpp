@@ -8,7 +8,7 @@
 #include "cli/numbers.h"
 #include "host/graphics_model.h"
 #include "host/output_file.h"
-#include "host/qt_export.h"
+#include "view/qt_export.h"
 
 namespace velmora::spectra {
 

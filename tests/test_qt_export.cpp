@@ -15,8 +15,8 @@
 
 #include "host/axis_quantity.h"
 #include "host/figure_csv.h"
-#include "host/qt_export.h"
 #include "test_qt_support.h"
+#include "view/qt_export.h"
 
 namespace velmora::qttest {
 namespace {

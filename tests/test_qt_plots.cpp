@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "host/qt_axes_widget.h"
-#include "host/qt_export.h"
 #include "test_qt_support.h"
+#include "view/qt_axes_widget.h"
+#include "view/qt_export.h"
 
 namespace velmora::qttest {
 namespace {

@@ -23,8 +23,8 @@
 #include "app/functions.h"
 #include "app/global_state.h"
 #include "app/program.h"
-#include "host/qt_export.h"
 #include "test_qt_support.h"
+#include "view/qt_export.h"
 
 namespace velmora::qttest {
 namespace {

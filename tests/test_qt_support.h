@@ -21,8 +21,8 @@
 #include "app/global_state.h"
 #include "app/program.h"
 #include "host/graphics_host.h"
-#include "host/qt_figure_window.h"
-#include "host/qt_view.h"
+#include "view/qt_figure_window.h"
+#include "view/qt_view.h"
 
 namespace velmora::qttest {
 

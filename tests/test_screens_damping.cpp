@@ -85,11 +85,6 @@ TEST(DampingNavigation, BackStoresTheRatiosAndReturnsToOption1) {
               (Names{"0.02", "0.07"}));
 }
 
-TEST(DampingNavigation, QuitEndsTheSession) {
-    const auto r = session(toDampingRatios(2) + "edit 1 x\npress QUIT\ndump\n");
-    EXPECT_TRUE(r.dumps.empty());
-}
-
 TEST(DampingNavigation, DoneLeavesTheScreenAndRunsTheAnalysisWithTheEnteredRatios) {
     const auto r = session(kToOption1 + "select 21\nedit 1 2\npress DONE\n" +
                            "edit 1 0.05\nedit 2 0.1\npress DONE\ndump\n");

@@ -209,10 +209,18 @@ TEST(Option1Navigation, BackWithInvalidInputStays) {
     EXPECT_EQ(figuresNamed(r.lastDump(), kError).size(), 1u);
 }
 
-TEST(Option1Navigation, QuitEndsTheSessionWithoutReading) {
-    const auto r = session(kToOption1 + "edit 1 4\nselect 1\npress QUIT\ndump\n");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(r.dumps.empty());
+// Quit on any input screen ends the session at once, without reading (and
+// refusing) what the fields hold.
+TEST(InputScreens, QuitEndsTheSessionWithoutReading) {
+    const std::string toDamping = kToOption1 + "edit 1 2\npress DONE\n";
+    const std::string toScale = kToOption2 + "select 6\npress DONE\n";
+    for (const std::string& script :
+         {kToOption1 + "edit 1 4\nselect 1\npress QUIT\ndump\n", kToOption2 + "press QUIT\ndump\n",
+          toDamping + "edit 1 x\npress QUIT\ndump\n", toScale + "edit 1 x\npress QUIT\ndump\n"}) {
+        const auto r = session(script);
+        EXPECT_EQ(r.status, 0) << script;
+        EXPECT_TRUE(r.dumps.empty()) << script;
+    }
 }
 
 TEST(Option1Navigation, OtherActionNumbersDoNothing) {

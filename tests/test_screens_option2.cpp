@@ -123,10 +123,5 @@ TEST(Option2Navigation, BackWithValidInputReturnsToTheWelcomeWindow) {
     EXPECT_EQ(propText(c[8], "String"), "0.1");
 }
 
-TEST(Option2Navigation, QuitEndsTheSession) {
-    const auto r = session(kToOption2 + "press QUIT\ndump\n");
-    EXPECT_TRUE(r.dumps.empty());
-}
-
 }  // namespace
 }  // namespace velmora::screens_test

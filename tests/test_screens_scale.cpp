@@ -118,11 +118,6 @@ TEST(ScaleReading, NoRecordsLeaveTheFactorsEmpty) {
     EXPECT_EQ(controlsOfStyle(onlyWindow(r.lastDump(), kOption2), "listbox").size(), 1u);
 }
 
-TEST(ScaleNavigation, QuitEndsTheSession) {
-    const auto r = session(toScaleFactors("6") + "edit 1 x\npress QUIT\ndump\n");
-    EXPECT_TRUE(r.dumps.empty());
-}
-
 TEST(ScaleNavigation, DoneLeavesTheScreenAndRunsTheAnalysisWithTheEnteredFactors) {
     const auto r = session(toScaleFactors("6 11") + "edit 1 0.5\npress DONE\ndump\n");
     const auto& dump = r.lastDump();

@@ -1,4 +1,4 @@
-#include "host/qt_values.h"
+#include "view/qt_values.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "host/qt_figure_window.h"
+#include "view/qt_figure_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,9 +17,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/qt_export.h"
-#include "host/qt_units.h"
-#include "host/qt_values.h"
+#include "view/qt_export.h"
+#include "view/qt_units.h"
+#include "view/qt_values.h"
 
 namespace velmora::qtview {
 

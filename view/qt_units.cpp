@@ -1,4 +1,4 @@
-#include "host/qt_units.h"
+#include "view/qt_units.h"
 
 #include <algorithm>
 #include <cmath>

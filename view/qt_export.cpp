@@ -1,4 +1,4 @@
-#include "host/qt_export.h"
+#include "view/qt_export.h"
 
 #include <qcustomplot.h>
 #include <QBuffer>
@@ -16,8 +16,8 @@
 
 #include "host/figure_csv.h"
 #include "host/output_file.h"
-#include "host/qt_figure_window.h"
-#include "host/qt_values.h"
+#include "view/qt_figure_window.h"
+#include "view/qt_values.h"
 
 namespace velmora::qtview {
 

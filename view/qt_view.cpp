@@ -1,6 +1,6 @@
 // The Qt view: observes the model and keeps one real window per figure, runs
 // the event loop, and turns the user's doings into model changes.
-#include "host/qt_view.h"
+#include "view/qt_view.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -14,9 +14,9 @@
 #include <map>
 #include <vector>
 
-#include "host/qt_figure_window.h"
-#include "host/qt_fonts.h"
-#include "host/qt_values.h"
+#include "view/qt_figure_window.h"
+#include "view/qt_fonts.h"
+#include "view/qt_values.h"
 
 namespace velmora {
 

@@ -1,4 +1,4 @@
-#include "host/qt_controls.h"
+#include "view/qt_controls.h"
 
 #include <QFontMetrics>
 #include <QFrame>
@@ -16,10 +16,10 @@
 #include <iostream>
 
 #include "host/graphics_host.h"
-#include "host/qt_figure_window.h"
-#include "host/qt_fonts.h"
-#include "host/qt_units.h"
-#include "host/qt_values.h"
+#include "view/qt_figure_window.h"
+#include "view/qt_fonts.h"
+#include "view/qt_units.h"
+#include "view/qt_values.h"
 
 namespace velmora::qtview {
 

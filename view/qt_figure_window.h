@@ -12,8 +12,8 @@
 #include <string>
 
 #include "host/graphics_model.h"
-#include "host/qt_axes_widget.h"
-#include "host/qt_controls.h"
+#include "view/qt_axes_widget.h"
+#include "view/qt_controls.h"
 
 namespace velmora::qtview {
 

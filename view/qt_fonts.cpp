@@ -1,10 +1,10 @@
-#include "host/qt_fonts.h"
+#include "view/qt_fonts.h"
 
 #include <QFontMetricsF>
 #include <QStringList>
 #include <algorithm>
 
-#include "host/qt_values.h"
+#include "view/qt_values.h"
 
 namespace velmora::qtview {
 
