@@ -16,6 +16,7 @@
 
 #include "cli/figure_data.h"
 #include "engine/record_file.h"
+#include "host/file_descriptor.h"
 
 #ifndef VELMORA_PLOT_PROGRAM_DIR
 #define VELMORA_PLOT_PROGRAM_DIR "../libexec/velmora"
@@ -28,23 +29,6 @@ namespace fs = std::filesystem;
 namespace velmora::spectra {
 
 namespace {
-
-class Descriptor {
-  public:
-    Descriptor() = default;
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() { reset(); }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    void reset(int fd = -1) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = fd;
-    }
-
-  private:
-    int fd_ = -1;
-};
 
 [[noreturn]] void fail(const std::string& what, int error) {
     throw std::runtime_error("cannot draw the figure: " + what + ": " + std::strerror(error));
@@ -103,10 +87,10 @@ void plotWithProgram(const RunSettings& settings, const std::vector<const Record
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets) != 0) {
         fail("cannot start " + std::string(PLOT_PROGRAM), errno);
     }
-    Descriptor toChild(sockets[0]), childInput(sockets[1]);
+    FileDescriptor toChild(sockets[0]), childInput(sockets[1]);
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) fail("cannot start " + std::string(PLOT_PROGRAM), errno);
-    Descriptor fromChild(pipeEnds[0]), childOutput(pipeEnds[1]);
+    FileDescriptor fromChild(pipeEnds[0]), childOutput(pipeEnds[1]);
 
     // Its standard output too goes to the pipe: the results may be on ours.
     posix_spawn_file_actions_t actions;

@@ -16,6 +16,7 @@
 #include "cli/numbers.h"
 #include "cli/record_formats.h"
 #include "cli/record_text.h"
+#include "host/file_descriptor.h"
 
 namespace fs = std::filesystem;
 
@@ -61,20 +62,6 @@ void requireKind(const struct stat& st, bool streamAllowed, std::size_t maxBytes
                                               : "not a file";
     throw RecordError(std::string("is ") + kind + ", not a regular file");
 }
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // Text that is not 8-bit text would only give puzzling messages further on.
 void requireEightBitText(std::string_view text) {

@@ -13,6 +13,8 @@
 #include <optional>
 #include <system_error>
 
+#include "host/file_descriptor.h"
+
 namespace fs = std::filesystem;
 
 namespace velmora {
@@ -83,27 +85,6 @@ class TemporaryName {
     std::string path_;
     Slot* slot_ = nullptr;
     bool exists_ = false;
-};
-
-class Descriptor {
-  public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now, so that an error the file system reports only on close is
-    // seen (NFS, quotas).
-    void close() {
-        const int fd = fd_;
-        fd_ = -1;
-        if (::close(fd) != 0 && errno != EINTR) fail(errno);
-    }
-
-  private:
-    int fd_;
 };
 
 // 0, or the error that stopped the writing.
@@ -196,7 +177,7 @@ int putContent(int fd, std::string_view content) {
 // made: overwritten in place, its old content kept in memory to be put back
 // if the write fails half way.
 void rewriteInPlace(const std::string& target, std::string_view content) {
-    Descriptor fd(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor fd(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) fail(errno);
     std::string old;
     char buffer[1 << 16];
@@ -220,15 +201,15 @@ void rewriteInPlace(const std::string& target, std::string_view content) {
                       (back ? "; its old content could not be put back: " + reasonOf(back)
                             : "; its old content was put back")};
     }
-    fd.close();
+    if (const int e = fd.close()) fail(e);
 }
 
 // A device, a FIFO, a socket: written as it is, as a shell's > would.
 void writeDirectly(const std::string& target, std::string_view content) {
-    Descriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY));
     if (fd.get() < 0) fail(errno);
     if (const int e = writeAll(fd.get(), content)) fail(e);
-    fd.close();
+    if (const int e = fd.close()) fail(e);
 }
 
 // Why a file is rewritten in place rather than replaced.
@@ -262,21 +243,21 @@ bool replaceFile(const std::string& target, std::string_view content, const stru
         }
     };
     try {
-        Descriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+        FileDescriptor unnamed(::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
         if (unnamed.get() >= 0) {
             prepare(unnamed.get());
             TemporaryName name(temporaryNameIn(folder));
             const std::string self = "/proc/self/fd/" + std::to_string(unnamed.get());
             if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.path(), AT_SYMLINK_FOLLOW) == 0) {
                 name.created();
-                unnamed.close();
+                if (const int e = unnamed.close()) fail(e);
                 commit(name);
                 return true;
             }
         }
         for (;;) {
             TemporaryName name(temporaryNameIn(folder));
-            Descriptor fd(::open(name.path(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+            FileDescriptor fd(::open(name.path(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
             if (fd.get() < 0) {
                 if (errno == EEXIST) continue;
                 if (old && (errno == EACCES || errno == EPERM)) throw KeepInPlace{};
@@ -284,7 +265,7 @@ bool replaceFile(const std::string& target, std::string_view content, const stru
             }
             name.created();
             prepare(fd.get());
-            fd.close();
+            if (const int e = fd.close()) fail(e);
             commit(name);
             return true;
         }
