@@ -11,8 +11,16 @@ using testing::errorOf;
 using testing::ProgramTest;
 
 TEST_F(ProgramTest, LabelsTakeTheAxesFontThenTheGivenPairs) {
-    mlfNFigure(PropertyList{});
+    // On a window without axes, a label creates them.
+    const Handle f = mlfNFigure(PropertyList{});
+    const Value time = Value::text("Time - seconds");
+    xlabel(0, &time, {});
+    const auto created = mlfFindobj({f}, false, {{"Type", Value::text("axes")}});
+    ASSERT_EQ(created.size(), 1u);
     const Handle axes = mlfGca();
+    EXPECT_EQ(axes, created[0]);
+    EXPECT_EQ(mlfGet(mlfGet(axes, "XLabel").toDouble(), "String").toText(), "Time - seconds");
+
     mlfNSet(axes, {{"FontSize", Value::scalar(14)}, {"FontName", Value::text("Courier")}});
     const Value text = Value::text("Period - seconds");
     const Handle x = xlabel(1, &text, {}).toDouble();
@@ -78,15 +86,6 @@ TEST_F(ProgramTest, GridSwitchesEachGridOnItsOwn) {
     const Value number = Value::scalar(1);
     EXPECT_EQ(errorOf([&] { grid(&number); }), "Unknown command option.");
     EXPECT_EQ(grids(), "offonon");
-}
-
-TEST_F(ProgramTest, XlabelOnAWindowWithoutAxesCreatesThem) {
-    const Handle f = mlfNFigure(PropertyList{});
-    const Value text = Value::text("Time - seconds");
-    xlabel(0, &text, {});
-    const auto axes = mlfFindobj({f}, false, {{"Type", Value::text("axes")}});
-    ASSERT_EQ(axes.size(), 1u);
-    EXPECT_EQ(mlfGet(mlfGet(axes[0], "XLabel").toDouble(), "String").toText(), "Time - seconds");
 }
 
 }  // namespace

@@ -10,31 +10,29 @@
 using velmora::Error;
 using velmora::Value;
 
-TEST(TextNum2str, WholeNumbersHaveNoDecimalPoint) {
-    EXPECT_EQ(velmora::num2str(5), "5");
-    EXPECT_EQ(velmora::num2str(-3), "-3");
-    EXPECT_EQ(velmora::num2str(0), "0");
-    EXPECT_EQ(velmora::num2str(-0.0), "0");
-    EXPECT_EQ(velmora::num2str(1e10), "10000000000");
-    EXPECT_EQ(velmora::num2str(250), "250");
-}
-
-TEST(TextNum2str, FractionsKeepFourDigitsPastTheIntegerPart) {
-    EXPECT_EQ(velmora::num2str(0.02), "0.02");
-    EXPECT_EQ(velmora::num2str(0.05), "0.05");
-    EXPECT_EQ(velmora::num2str(0.15), "0.15");
-    EXPECT_EQ(velmora::num2str(1.0 / 3.0), "0.33333");
-    EXPECT_EQ(velmora::num2str(2.5), "2.5");
-    EXPECT_EQ(velmora::num2str(123.456), "123.456");
-    EXPECT_EQ(velmora::num2str(-0.75), "-0.75");
-    EXPECT_EQ(velmora::num2str(9.81234567), "9.8123");
-    EXPECT_EQ(velmora::num2str(12345.678), "12345.678");
-}
-
-TEST(TextNum2str, NonFiniteValues) {
-    EXPECT_EQ(velmora::num2str(std::numeric_limits<double>::quiet_NaN()), "NaN");
-    EXPECT_EQ(velmora::num2str(std::numeric_limits<double>::infinity()), "Inf");
-    EXPECT_EQ(velmora::num2str(-std::numeric_limits<double>::infinity()), "-Inf");
+// Whole numbers have no decimal point; fractions keep four digits past the
+// integer part.
+TEST(TextNum2str, WholeFractionalAndNonFiniteNumbers) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::pair<double, const char*> cases[] = {{5, "5"},
+                                                    {-3, "-3"},
+                                                    {0, "0"},
+                                                    {-0.0, "0"},
+                                                    {1e10, "10000000000"},
+                                                    {250, "250"},
+                                                    {0.02, "0.02"},
+                                                    {0.05, "0.05"},
+                                                    {0.15, "0.15"},
+                                                    {1.0 / 3.0, "0.33333"},
+                                                    {2.5, "2.5"},
+                                                    {123.456, "123.456"},
+                                                    {-0.75, "-0.75"},
+                                                    {9.81234567, "9.8123"},
+                                                    {12345.678, "12345.678"},
+                                                    {std::nan(""), "NaN"},
+                                                    {inf, "Inf"},
+                                                    {-inf, "-Inf"}};
+    for (const auto& [x, text] : cases) EXPECT_EQ(velmora::num2str(x), text) << x;
 }
 
 TEST(TextNum2str, ValuesRowsMatricesAndText) {
@@ -48,7 +46,7 @@ TEST(TextNum2str, ValuesRowsMatricesAndText) {
     EXPECT_THROW(velmora::mlfNum2str(Value::cellRow({Value::scalar(1)})), Error);
 }
 
-TEST(TextStr2num, PlainDecimalNumbers) {
+TEST(TextStr2num, DecimalNumbersGiveAScalarOrARow) {
     EXPECT_EQ(velmora::str2num("1"), Value::scalar(1));
     EXPECT_EQ(velmora::str2num("-0.5"), Value::scalar(-0.5));
     EXPECT_EQ(velmora::str2num("+.5"), Value::scalar(0.5));
@@ -57,12 +55,13 @@ TEST(TextStr2num, PlainDecimalNumbers) {
     EXPECT_EQ(velmora::str2num("2E+2"), Value::scalar(200));
     EXPECT_EQ(velmora::str2num("  0.02  "), Value::scalar(0.02));
     EXPECT_EQ(velmora::str2num("1e-999"), Value::scalar(0));  // underflow reads as zero
-}
-
-TEST(TextStr2num, SeveralNumbersGiveARow) {
     EXPECT_EQ(velmora::str2num("1 2"), Value::row({1, 2}));
     EXPECT_EQ(velmora::str2num("1,2"), Value::row({1, 2}));
     EXPECT_EQ(velmora::str2num(" 1 , -2\t3 "), Value::row({1, -2, 3}));
+    // num2str's texts read back.
+    for (double x : {0.02, 2.5, -3.0, 123.456, 1e10, 0.15}) {
+        EXPECT_EQ(velmora::str2num(velmora::num2str(x)), Value::scalar(x)) << x;
+    }
 }
 
 TEST(TextStr2num, AnythingElseGivesEmpty) {
@@ -95,13 +94,7 @@ TEST(TextStr2num, ValueInput) {
     EXPECT_EQ(velmora::mlfStr2num(Value()), Value());
 }
 
-TEST(TextRoundTrip, Num2strReadsBackThroughStr2num) {
-    for (double x : {0.02, 2.5, -3.0, 123.456, 1e10, 0.15}) {
-        EXPECT_EQ(velmora::str2num(velmora::num2str(x)), Value::scalar(x)) << x;
-    }
-}
-
-TEST(TextStrvcat, StacksPadsAndSkipsEmpty) {
+TEST(TextStrvcat, StacksPadsAndSkipsEmptyBesideBlanks) {
     const Value v = velmora::mlfStrvcat(
         {Value::text("Sa"), Value::text(""), Value(), Value::textRows({"damping", "x"})});
     EXPECT_EQ(v, Value::textRows({"Sa", "damping", "x"}));
@@ -111,9 +104,6 @@ TEST(TextStrvcat, StacksPadsAndSkipsEmpty) {
         {Value::cellRow({Value::text("ab"), Value::text(""), Value::text("c")})});
     EXPECT_EQ(fromCell, Value::textRows({"ab", "c"}));
     EXPECT_EQ(velmora::mlfStrvcat({}), Value::text(""));
-}
-
-TEST(TextBlanks, RowOfBlanks) {
     EXPECT_EQ(velmora::mlfBlanks(3), Value::text("   "));
     EXPECT_TRUE(velmora::mlfBlanks(0).isEmpty());
 }

@@ -42,7 +42,7 @@ TEST(ValueConstruction, ShapesAndColumnMajorOrder) {
     EXPECT_THROW(Value::matrix(2, 2, {1, 2, 3}), Error);
 }
 
-TEST(ValueConstruction, EmptySpellingsAreTheEmptyValue) {
+TEST(ValueConstruction, EmptySpellingsAndPaddedText) {
     EXPECT_EQ(Value::matrix(0, 0, {}), Value());
     EXPECT_EQ(Value::zeros(0, 0), Value());
     EXPECT_EQ(Value::row(std::vector<double>{}), Value());
@@ -50,21 +50,15 @@ TEST(ValueConstruction, EmptySpellingsAreTheEmptyValue) {
     EXPECT_TRUE(Value::zeros(0, 3).isEmpty());
     EXPECT_EQ(Value::zeros(0, 3).cols(), 3u);
     EXPECT_EQ(Value().length(), 0u);
-}
-
-TEST(ValueConstruction, TextIsPaddedAndEmptyTextIsZeroByZeroChar) {
+    // Empty text is a 0 x 0 char array, not the empty value.
     const Value e = Value::text("");
     EXPECT_TRUE(e.isChar());
     EXPECT_EQ(e.rows(), 0u);
     EXPECT_EQ(e.cols(), 0u);
     EXPECT_NE(e, Value());
-
     const Value t = Value::textRows({"ab", "", "abcd"});
     EXPECT_EQ(t.rows(), 3u);
-    EXPECT_EQ(t.cols(), 4u);
-    EXPECT_EQ(t.charRow(1), "ab  ");
-    EXPECT_EQ(t.charRow(2), "    ");
-    EXPECT_EQ(t.charRow(3), "abcd");
+    EXPECT_EQ(t.charRows(), (std::vector<std::string>{"ab  ", "    ", "abcd"}));
 }
 
 TEST(ValueAccess, OutOfRangeAndWrongKindThrow) {
@@ -81,46 +75,36 @@ TEST(ValueAccess, OutOfRangeAndWrongKindThrow) {
     EXPECT_EQ(Value::scalar(2.5).toDouble(), 2.5);
 }
 
-TEST(ValueGrowth, LinearIndexGrowsEmptyIntoRow) {
-    Value v;
-    v.set(3, 7);
-    EXPECT_EQ(v, Value::row({0, 0, 7}));
-
-    Value flat = Value::zeros(0, 4);
-    flat.set(2, 1);
-    EXPECT_EQ(flat, Value::row({0, 1}));
-}
-
-TEST(ValueGrowth, LinearIndexFollowsTheVectorDirection) {
-    Value r = Value::row({1, 2});
-    r.set(4, 9);
-    EXPECT_EQ(r, Value::row({1, 2, 0, 9}));
-
-    Value s = Value::scalar(5);
-    s.set(2, 6);
-    EXPECT_EQ(s, Value::row({5, 6}));
-
-    Value c = Value::column({1, 2});
-    c.set(3, 8);
-    EXPECT_EQ(c, Value::column({1, 2, 8}));
-}
-
-TEST(ValueGrowth, LinearIndexInsideMatrixAssignsButCannotGrow) {
-    Value m = Value::zeros(2, 2);
-    m.set(3, 5);
-    EXPECT_EQ(m(1, 2), 5.0);
+// A linear index grows an empty value into a row and a vector along its
+// direction; two indices grow both dimensions, elements keeping their places.
+TEST(ValueGrowth, IndicesGrowVectorsAndMatricesKeepingPlaces) {
+    const struct {
+        Value start;
+        std::size_t i, j;  // j = 0: a linear index
+        double x;
+        Value grown;
+    } cases[] = {
+        {Value(), 3, 0, 7, Value::row({0, 0, 7})},
+        {Value::zeros(0, 4), 2, 0, 1, Value::row({0, 1})},
+        {Value::row({1, 2}), 4, 0, 9, Value::row({1, 2, 0, 9})},
+        {Value::scalar(5), 2, 0, 6, Value::row({5, 6})},
+        {Value::column({1, 2}), 3, 0, 8, Value::column({1, 2, 8})},
+        {Value::zeros(2, 2), 3, 0, 5, Value::matrix(2, 2, {0, 0, 5, 0})},
+        {Value::matrix(2, 2, {1, 2, 3, 4}), 3, 4, 9,
+         Value::matrix(3, 4, {1, 2, 0, 3, 4, 0, 0, 0, 0, 0, 0, 9})},
+        {Value(), 2, 1, 5, Value::column({0, 5})},
+    };
+    for (auto c : cases) {
+        c.j == 0 ? c.start.set(c.i, c.x) : c.start.set(c.i, c.j, c.x);
+        EXPECT_EQ(c.start, c.grown) << c.i << " " << c.j;
+    }
+    // A linear index cannot grow a matrix; texts and cells take no numbers.
+    Value m = Value::zeros(2, 2), t = Value::text("abc"), cell = Value::cellRow({Value::scalar(1)});
     EXPECT_THROW(m.set(5, 1), Error);
     EXPECT_THROW(m.set(0, 1), Error);
-}
-
-TEST(ValueGrowth, TwoIndicesGrowBothDimensionsKeepingPlaces) {
-    Value m = Value::matrix(2, 2, {1, 2, 3, 4});
-    m.set(3, 4, 9);
-    EXPECT_EQ(m, Value::matrix(3, 4, {1, 2, 0, 3, 4, 0, 0, 0, 0, 0, 0, 9}));
-
-    Value e;
-    e.set(2, 1, 5);
-    EXPECT_EQ(e, Value::column({0, 5}));
+    EXPECT_THROW(t.set(1, 65), Error);
+    EXPECT_THROW(cell.set(1, 1, 2), Error);
+    EXPECT_THROW(cell.setRow(1, {1}), Error);
 }
 
 TEST(ValueGrowth, SetRowGrowsRowsAndChecksWidth) {
@@ -132,31 +116,17 @@ TEST(ValueGrowth, SetRowGrowsRowsAndChecksWidth) {
     EXPECT_EQ(errorOf([&] { m.setRow(1, {1, 2}); }), "Subscripted assignment dimension mismatch.");
 }
 
-TEST(ValueGrowth, NonNumericValuesRefuseNumbers) {
-    Value t = Value::text("abc");
-    EXPECT_THROW(t.set(1, 65), Error);
-    Value c = Value::cellRow({Value::scalar(1)});
-    EXPECT_THROW(c.set(1, 1, 2), Error);
-    EXPECT_THROW(c.setRow(1, {1}), Error);
-}
-
 TEST(ValueCut, KeepRowsOfMatrixAndElementsOfRow) {
-    Value m = Value::matrix(3, 2, {1, 2, 3, 4, 5, 6});
+    Value m = Value::matrix(3, 2, {1, 2, 3, 4, 5, 6}), r = Value::row({1, 2, 3, 4});
+    Value t = Value::textRows({"one", "two", "six"}), k = Value::matrix(2, 3, {1, 2, 3, 4, 5, 6});
     m.keepRows(2);
-    EXPECT_EQ(m, Value::matrix(2, 2, {1, 2, 4, 5}));
-
-    Value r = Value::row({1, 2, 3, 4});
     r.keepRows(2);
-    EXPECT_EQ(r, Value::row({1, 2}));
-
-    Value t = Value::textRows({"one", "two", "six"});
     t.keepRows(1);
-    EXPECT_EQ(t, Value::text("one"));
-
-    Value k = Value::matrix(2, 3, {1, 2, 3, 4, 5, 6});
     k.keepColumns(1);
+    EXPECT_EQ(m, Value::matrix(2, 2, {1, 2, 4, 5}));
+    EXPECT_EQ(r, Value::row({1, 2}));
+    EXPECT_EQ(t, Value::text("one"));
     EXPECT_EQ(k, Value::column({1, 2}));
-
     EXPECT_THROW(m.keepRows(3), Error);
     EXPECT_THROW(m.keepColumns(3), Error);
 }
@@ -199,11 +169,9 @@ TEST(ValueText, ToTextJoinsRowsAndUnwrapsSingleCell) {
 TEST(ValueCells, AccessAndGrowth) {
     Value c;
     c.setCell(2, Value::text("b"));
-    EXPECT_EQ(c.rows(), 1u);
-    EXPECT_EQ(c.cols(), 2u);
+    EXPECT_EQ(c, Value::cellRow({Value(), Value::text("b")}));
     EXPECT_EQ(c.cellAt(1), Value());
     EXPECT_EQ(c.cellAt(1, 2), Value::text("b"));
-
     Value col = Value::cell(2, 1, {Value::scalar(1), Value::scalar(2)});
     col.setCell(3, Value::scalar(3));
     EXPECT_EQ(col.rows(), 3u);
@@ -211,8 +179,7 @@ TEST(ValueCells, AccessAndGrowth) {
 
     EXPECT_THROW((void)c.cellAt(3), Error);
     EXPECT_THROW((void)Value::scalar(1).cellAt(1), Error);
-    Value num = Value::scalar(1);
+    Value num = Value::scalar(1), grid = Value::cell(2, 2, std::vector<Value>(4));
     EXPECT_THROW(num.setCell(1, Value()), Error);
-    Value grid = Value::cell(2, 2, std::vector<Value>(4));
     EXPECT_THROW(grid.setCell(5, Value()), Error);
 }
