@@ -87,12 +87,15 @@ TEST_F(QtControlsTest, ControlsOfEachStyleSitAtTheirPositionsInTheirColoursAndFo
     settle();
 
     auto* frameW = widgetOf<QFrame>(f, frame);
-    ASSERT_NE(frameW, nullptr);
+    auto* labelW = widgetOf<QLabel>(f, label);
+    auto* editW = widgetOf<QLineEdit>(f, edit);
+    auto* listW = widgetOf<QListWidget>(f, list);
+    auto* buttonW = widgetOf<QPushButton>(f, button);
+    // Each style is its own kind of widget.
+    ASSERT_TRUE(frameW && labelW && editW && listW && buttonW);
     EXPECT_EQ(frameW->geometry(), QRect(10, 300 - 20 - 100, 200, 100));
     EXPECT_EQ(frameW->frameShadow(), QFrame::Sunken);
 
-    auto* labelW = widgetOf<QLabel>(f, label);
-    ASSERT_NE(labelW, nullptr);
     EXPECT_EQ(labelW->geometry(), QRect(200, 300 - 220, 80, 20));
     EXPECT_EQ(labelW->text(), "Damping");
     EXPECT_TRUE(labelW->alignment() & Qt::AlignHCenter);
@@ -100,22 +103,16 @@ TEST_F(QtControlsTest, ControlsOfEachStyleSitAtTheirPositionsInTheirColoursAndFo
     EXPECT_EQ(labelW->font().pointSizeF(), 12);
     EXPECT_EQ(labelW->font().weight(), QFont::Bold);
 
-    auto* editW = widgetOf<QLineEdit>(f, edit);
-    ASSERT_NE(editW, nullptr);
     EXPECT_EQ(editW->geometry(), QRect(230, 300 - 250 - 24, 120, 24));
     EXPECT_EQ(editW->text(), "0.05");
     EXPECT_TRUE(editW->alignment() & Qt::AlignLeft);
 
-    auto* listW = widgetOf<QListWidget>(f, list);
-    ASSERT_NE(listW, nullptr);
     EXPECT_EQ(listW->geometry(), QRect(230, 300 - 100 - 80, 150, 80));
     ASSERT_EQ(listW->count(), 3);
     EXPECT_EQ(listW->item(2)->text(), "c");
     EXPECT_EQ(QFontInfo(listW->font()).family(), "DejaVu Sans Mono");
     EXPECT_EQ(listW->selectionMode(), QAbstractItemView::SingleSelection);
 
-    auto* buttonW = widgetOf<QPushButton>(f, button);
-    ASSERT_NE(buttonW, nullptr);
     EXPECT_EQ(buttonW->geometry(), QRect(300, 300 - 10 - 30, 90, 30));
     EXPECT_EQ(buttonW->text(), "Close");
 
@@ -279,42 +276,36 @@ TEST_F(QtControlsTest, ClosingAWindowThroughItsFrameDeletesTheFigure) {
     EXPECT_TRUE(std::none_of(tops.begin(), tops.end(), [](QWidget* w) { return w->isVisible(); }));
 }
 
-TEST_F(QtControlsTest, AClickOrAKeyInAWindowMakesItsFigureCurrentActivationAloneDoesNot) {
+TEST_F(QtControlsTest, TheProgramRaisingAFigureOrAClickOrAKeyMakesItCurrentActivationDoesNot) {
     const Handle f1 = makeFigure("Visible handle");
     const Handle f2 = model().createFigure({{"Name", Value::text("Hidden handle")},
                                             {"HandleVisibility", Value::text("off")},
                                             {"MenuBar", Value::text("none")}});
     settle(20);
     EXPECT_EQ(model().topFigure(), f2);
-
-    // The window manager activating a window (on its own, or because
-    // another one closed) leaves the program's current figure alone.
-    window(f1)->activateWindow();
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(window(f1), &activate);
-    settle(20);
-    EXPECT_EQ(model().topFigure(), f2);
-
-    // A click into a window counts.
-    mouseClick(window(f1)->canvas(), QPoint(5, 5));
-    EXPECT_EQ(model().topFigure(), f1);
-    EXPECT_EQ(model().currentFigure(), f1);
-
-    // So does a key press; a window whose handle is hidden becomes the top
-    // one, not the current.
-    pressKey(window(f2)->canvas(), Qt::Key_A);
-    EXPECT_EQ(model().topFigure(), f2);
-    EXPECT_EQ(model().currentFigure(), f1);
-}
-
-TEST_F(QtControlsTest, TheProgramRaisingAFigureActivatesItsWindow) {
-    const Handle f1 = makeFigure("One");
-    makeFigure("Two");
-    settle(20);
+    // The program raising a figure activates its window.
     model().figure(f1);
     settle(20);
     EXPECT_EQ(QApplication::activeWindow(), window(f1));
     EXPECT_EQ(model().topFigure(), f1);
+
+    // The window manager activating a window (on its own, or because
+    // another one closed) leaves the program's current figure alone.
+    window(f2)->activateWindow();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(window(f2), &activate);
+    settle(20);
+    EXPECT_EQ(model().topFigure(), f1);
+
+    // A key press counts; a window whose handle is hidden becomes the top
+    // one, not the current.
+    pressKey(window(f2)->canvas(), Qt::Key_A);
+    EXPECT_EQ(model().topFigure(), f2);
+    EXPECT_EQ(model().currentFigure(), f1);
+    // So does a click into a window.
+    mouseClick(window(f1)->canvas(), QPoint(5, 5));
+    EXPECT_EQ(model().topFigure(), f1);
+    EXPECT_EQ(model().currentFigure(), f1);
 }
 
 TEST_F(QtControlsTest, FixedSizeWindowsAndTheDefaultMenuBar) {

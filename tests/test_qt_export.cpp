@@ -63,21 +63,17 @@ TEST_F(QtExportTest, ImagesAreWrittenInTheFormatTheirNameAsksForOrCopied) {
     const Handle f = spectra();
     settle();
     ASSERT_TRUE(dir_.isValid());
-    const QString png = dir_.filePath("spectra.png");
-    const QString svg = dir_.filePath("spectra.svg");
-    const QString pdf = dir_.filePath("spectra.PDF");
-    saveFigureImage(model(), f, png.toStdString());
-    saveFigureImage(model(), f, svg.toStdString());
-    saveFigureImage(model(), f, pdf.toStdString());
-
-    EXPECT_TRUE(read(png).startsWith("\x89PNG\r\n\x1a\n"));
-    const QByteArray svgText = read(svg);
-    EXPECT_TRUE(svgText.startsWith("<?xml") || svgText.startsWith("<svg"));
-    EXPECT_TRUE(svgText.contains("<svg"));
-    EXPECT_TRUE(read(pdf).startsWith("%PDF"));
+    for (const char* name : {"spectra.png", "spectra.svg", "spectra.PDF"}) {
+        saveFigureImage(model(), f, dir_.filePath(name).toStdString());
+    }
+    EXPECT_TRUE(read(dir_.filePath("spectra.png")).startsWith("\x89PNG\r\n\x1a\n"));
+    const QByteArray svg = read(dir_.filePath("spectra.svg"));
+    EXPECT_TRUE(svg.startsWith("<?xml") || svg.startsWith("<svg"));
+    EXPECT_TRUE(svg.contains("<svg"));
+    EXPECT_TRUE(read(dir_.filePath("spectra.PDF")).startsWith("%PDF"));
 
     // A report resolution: 300 dots per inch of the figure's screen size.
-    const QImage image(png);
+    const QImage image(dir_.filePath("spectra.png"));
     EXPECT_EQ(image.size(), QSize(1500, 1125));
     EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, 300, 0.5);
     int blue = 0;

@@ -171,9 +171,8 @@ TEST_F(QtResultsTest, Option2FromTheWelcomeWindowToASpectralAccelerationPlot) {
     ASSERT_EQ(model().get(scales, "Name").toText(), kOption2Name);
     const auto factorFields = controlsOfStyle(scales, "edit");
     ASSERT_EQ(factorFields.size(), 3u);
-    typeInto(widgetOf<QLineEdit>(scales, factorFields[0]), "1.5");
-    typeInto(widgetOf<QLineEdit>(scales, factorFields[1]), "2");
-    typeInto(widgetOf<QLineEdit>(scales, factorFields[2]), "0.5");
+    const char* const factors[] = {"1.5", "2", "0.5"};
+    for (int i = 0; i < 3; ++i) typeInto(widgetOf<QLineEdit>(scales, factorFields[i]), factors[i]);
     clickButton(button(scales, "DONE"));
     settle(50);
     EXPECT_EQ(gv(G::SCALE2), Value::row({1.5, 2, 0.5}));
