@@ -35,25 +35,6 @@ class QtControlsTest : public QtViewTest {
     Handle control(Handle fig, const PropertyList& props) {
         return model().create(ObjectType::Uicontrol, fig, props);
     }
-    template <typename W>
-    W* widget(Handle fig, Handle c) {
-        auto* w = window(fig);
-        return w ? qobject_cast<W*>(w->controlWidget(c)) : nullptr;
-    }
-    void click(QWidget* w, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
-                          Qt::LeftButton, mods);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
-                            Qt::NoButton, mods);
-        QApplication::sendEvent(w, &press);
-        QApplication::sendEvent(w, &release);
-    }
-    void type(QWidget* w, const QString& text) {
-        for (QChar ch : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(w, &press);
-        }
-    }
 };
 
 TEST_F(QtControlsTest, FigureIsARealWindowWithTitleSizeAndColour) {
@@ -68,8 +49,7 @@ TEST_F(QtControlsTest, FigureIsARealWindowWithTitleSizeAndColour) {
     // Lower-left origin: bottom 201 (1-based) on an 800 pixel high screen.
     const int screenHeight = QGuiApplication::primaryScreen()->geometry().height();
     EXPECT_EQ(w->geometry(), QRect(100, screenHeight - 200 - 300, 400, 300));
-    const QImage image = w->canvas()->grab().toImage();
-    EXPECT_EQ(image.pixelColor(200, 150), QColor(128, 153, 179));
+    EXPECT_EQ(grabCanvas(f).pixelColor(200, 150), QColor(128, 153, 179));
 
     model().set(f, {{"NumberTitle", Value::text("off")}});
     EXPECT_EQ(w->windowTitle(), "Site data");
@@ -106,13 +86,16 @@ TEST_F(QtControlsTest, ControlsOfEachStyleSitAtTheirPositionsInTheirColoursAndFo
         control(f, {{"Position", Value::row({301, 11, 90, 30})}, {"String", Value::text("Close")}});
     settle();
 
-    auto* frameW = widget<QFrame>(f, frame);
-    ASSERT_NE(frameW, nullptr);
+    auto* frameW = widgetOf<QFrame>(f, frame);
+    auto* labelW = widgetOf<QLabel>(f, label);
+    auto* editW = widgetOf<QLineEdit>(f, edit);
+    auto* listW = widgetOf<QListWidget>(f, list);
+    auto* buttonW = widgetOf<QPushButton>(f, button);
+    // Each style is its own kind of widget.
+    ASSERT_TRUE(frameW && labelW && editW && listW && buttonW);
     EXPECT_EQ(frameW->geometry(), QRect(10, 300 - 20 - 100, 200, 100));
     EXPECT_EQ(frameW->frameShadow(), QFrame::Sunken);
 
-    auto* labelW = widget<QLabel>(f, label);
-    ASSERT_NE(labelW, nullptr);
     EXPECT_EQ(labelW->geometry(), QRect(200, 300 - 220, 80, 20));
     EXPECT_EQ(labelW->text(), "Damping");
     EXPECT_TRUE(labelW->alignment() & Qt::AlignHCenter);
@@ -120,27 +103,21 @@ TEST_F(QtControlsTest, ControlsOfEachStyleSitAtTheirPositionsInTheirColoursAndFo
     EXPECT_EQ(labelW->font().pointSizeF(), 12);
     EXPECT_EQ(labelW->font().weight(), QFont::Bold);
 
-    auto* editW = widget<QLineEdit>(f, edit);
-    ASSERT_NE(editW, nullptr);
     EXPECT_EQ(editW->geometry(), QRect(230, 300 - 250 - 24, 120, 24));
     EXPECT_EQ(editW->text(), "0.05");
     EXPECT_TRUE(editW->alignment() & Qt::AlignLeft);
 
-    auto* listW = widget<QListWidget>(f, list);
-    ASSERT_NE(listW, nullptr);
     EXPECT_EQ(listW->geometry(), QRect(230, 300 - 100 - 80, 150, 80));
     ASSERT_EQ(listW->count(), 3);
     EXPECT_EQ(listW->item(2)->text(), "c");
     EXPECT_EQ(QFontInfo(listW->font()).family(), "DejaVu Sans Mono");
     EXPECT_EQ(listW->selectionMode(), QAbstractItemView::SingleSelection);
 
-    auto* buttonW = widget<QPushButton>(f, button);
-    ASSERT_NE(buttonW, nullptr);
     EXPECT_EQ(buttonW->geometry(), QRect(300, 300 - 10 - 30, 90, 30));
     EXPECT_EQ(buttonW->text(), "Close");
 
     // What the user sees: each colour where it belongs.
-    const QImage image = window(f)->canvas()->grab().toImage();
+    const QImage image = grabCanvas(f);
     EXPECT_EQ(image.pixelColor(110, 230), QColor(255, 0, 0));  // inside the frame
     EXPECT_EQ(image.pixelColor(202, 82), QColor(0, 255, 0));   // label background
     EXPECT_EQ(image.pixelColor(5, 5), QColor(128, 153, 179));  // figure
@@ -151,65 +128,56 @@ TEST_F(QtControlsTest, ControlsOfEachStyleSitAtTheirPositionsInTheirColoursAndFo
               150);
 }
 
-TEST_F(QtControlsTest, PushingAButtonRunsItsCallbackInItsWindow) {
+TEST_F(QtControlsTest, PushingAButtonRunsItsCallbackInItsWindowWhichTheCallbackMayClose) {
     const Handle f1 = makeFigure("One");
     const Handle b = control(
         f1, {{"String", Value::text("Run")}, {"Callback", Value::text("velmora_gui06(2)")}});
     const Handle f2 = makeFigure("Two");
     settle();
     EXPECT_EQ(model().topFigure(), f2);
-    widget<QPushButton>(f1, b)->click();
-    ASSERT_EQ(callbacks_.size(), 1u);
-    EXPECT_EQ(callbacks_[0], "velmora_gui06(2)");
+    auto* button = widgetOf<QPushButton>(f1, b);
+    ASSERT_NE(button, nullptr);
+    button->click();
+    EXPECT_EQ(callbacks_, std::vector<std::string>{"velmora_gui06(2)"});
     EXPECT_EQ(model().topFigure(), f1);
-}
 
-TEST_F(QtControlsTest, TypingIntoAnEditFieldSetsItsString) {
-    const Handle f = makeFigure();
-    const Handle e = control(f, {{"Style", Value::text("edit")},
-                                 {"String", Value::text("")},
-                                 {"Callback", Value::text("velmora_gui02set")}});
-    settle();
-    auto* edit = widget<QLineEdit>(f, e);
-    ASSERT_NE(edit, nullptr);
-    edit->setFocus();
-    type(edit, "4.5");
-    EXPECT_EQ(model().get(e, "String").toText(), "4.5");
-    EXPECT_TRUE(callbacks_.empty());
-    // Committing the entry runs the field's callback, once.
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QApplication::sendEvent(edit, &enter);
-    EXPECT_EQ(callbacks_, std::vector<std::string>{"velmora_gui02set"});
+    // A callback that closes the window of its own button, clicked with the mouse.
+    hg().setCallbackRunner([&](const std::string& cb) {
+        callbacks_.push_back(cb);
+        hg().close(hg().object(b).parent);
+    });
+    mouseClick(button, button->rect().center());
+    EXPECT_EQ(callbacks_.size(), 2u);
+    EXPECT_FALSE(model().isHandle(f1));
+    settle(50);
+    EXPECT_EQ(window(f1), nullptr);
 }
 
 TEST_F(QtControlsTest, SelectingListLinesSetsValue) {
     const Handle f = makeFigure();
-    const PropertyList common = {
-        {"Style", Value::text("listbox")},
-        {"String", Value::cellRow(
-                       {Value::text("Rock"), Value::text("Stiff soil"), Value::text("Soft soil")})},
-        {"Value", Value::scalar(1)}};
-    PropertyList single = common;
-    single.push_back({"Position", Value::row({11, 11, 150, 120})});
-    PropertyList multi = common;
-    multi.push_back({"Position", Value::row({201, 11, 150, 120})});
-    multi.push_back({"Max", Value::scalar(2)});
-    const Handle one = control(f, single);
-    const Handle many = control(f, multi);
+    auto list = [&](double left, double max) {
+        return control(f, {{"Style", Value::text("listbox")},
+                           {"String", Value::text("Rock|Stiff soil|Soft soil")},
+                           {"Value", Value::scalar(1)},
+                           {"Position", Value::row({left, 11, 150, 120})},
+                           {"Max", Value::scalar(max)}});
+    };
+    const Handle one = list(11, 1);
+    const Handle many = list(201, 2);
     settle();
 
-    auto* l1 = widget<QListWidget>(f, one);
+    auto* l1 = widgetOf<QListWidget>(f, one);
     ASSERT_NE(l1, nullptr);
     EXPECT_TRUE(l1->item(0)->isSelected());
-    click(l1->viewport(), l1->visualItemRect(l1->item(2)).center());
+    mouseClick(l1->viewport(), l1->visualItemRect(l1->item(2)).center());
     EXPECT_EQ(model().get(one, "Value"), Value::row({3}));
     EXPECT_FALSE(l1->item(0)->isSelected());
 
-    auto* l2 = widget<QListWidget>(f, many);
+    auto* l2 = widgetOf<QListWidget>(f, many);
     ASSERT_NE(l2, nullptr);
     EXPECT_EQ(l2->selectionMode(), QAbstractItemView::ExtendedSelection);
-    click(l2->viewport(), l2->visualItemRect(l2->item(1)).center());
-    click(l2->viewport(), l2->visualItemRect(l2->item(2)).center(), Qt::ControlModifier);
+    mouseClick(l2->viewport(), l2->visualItemRect(l2->item(1)).center());
+    mouseClick(l2->viewport(), l2->visualItemRect(l2->item(2)).center(), Qt::ControlModifier);
     EXPECT_EQ(model().get(many, "Value"), Value::row({2, 3}));
 }
 
@@ -226,7 +194,7 @@ TEST_F(QtControlsTest, LongListLinesScrollSidewaysAndShowWholeAsTooltips) {
                                       {"Position", Value::row({201, 11, 150, 120})},
                                       {"String", Value::text("One|Two")}});
     settle();
-    auto* list = widget<QListWidget>(f, l);
+    auto* list = widgetOf<QListWidget>(f, l);
     ASSERT_NE(list, nullptr);
     list->show();
     settle();
@@ -249,10 +217,10 @@ TEST_F(QtControlsTest, LongListLinesScrollSidewaysAndShowWholeAsTooltips) {
     EXPECT_EQ(QToolTip::text().toStdString(), longLine);
     QToolTip::hideText();
     // Lines that fit need no scroll bar.
-    EXPECT_FALSE(widget<QListWidget>(f, narrow)->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(widgetOf<QListWidget>(f, narrow)->horizontalScrollBar()->isVisible());
 }
 
-TEST_F(QtControlsTest, ProgramChangesShowWithoutComingBackAsUserInput) {
+TEST_F(QtControlsTest, ProgramChangesShowWithoutComingBackAsUserInputTypingComesBack) {
     const Handle f = makeFigure();
     const Handle e =
         control(f, {{"Style", Value::text("edit")}, {"Callback", Value::text("velmora_gui02set")}});
@@ -272,18 +240,26 @@ TEST_F(QtControlsTest, ProgramChangesShowWithoutComingBackAsUserInput) {
     model().set(t, {{"String", Value::textRows({"two", "rows"})}});
     settle();
 
-    auto* edit = widget<QLineEdit>(f, e);
+    auto* edit = widgetOf<QLineEdit>(f, e);
     EXPECT_EQ(edit->text(), "12.5");
     EXPECT_EQ(edit->geometry(), QRect(50, 300 - 60 - 22, 70, 22));
     EXPECT_EQ(edit->palette().color(QPalette::Base), QColor(255, 255, 0));
-    auto* list = widget<QListWidget>(f, l);
+    auto* list = widgetOf<QListWidget>(f, l);
     EXPECT_TRUE(list->item(29)->isSelected());
     EXPECT_EQ(list->indexAt(QPoint(5, 2)).row(), 24);  // line 25 at the top
-    EXPECT_EQ(widget<QLabel>(f, t)->text(), "two\nrows");
+    EXPECT_EQ(widgetOf<QLabel>(f, t)->text(), "two\nrows");
     // Nothing came back as if the user had typed or selected.
     EXPECT_TRUE(callbacks_.empty());
     EXPECT_EQ(model().get(e, "String").toText(), "12.5");
     EXPECT_EQ(model().get(l, "Value"), Value::row({30}));
+
+    // What the user types sets the String at once; committing the entry runs
+    // the field's callback, once.
+    typeInto(edit, "4.5", false);
+    EXPECT_EQ(model().get(e, "String").toText(), "4.5");
+    EXPECT_TRUE(callbacks_.empty());
+    pressKey(edit, Qt::Key_Return);
+    EXPECT_EQ(callbacks_, std::vector<std::string>{"velmora_gui02set"});
 }
 
 TEST_F(QtControlsTest, ClosingAWindowThroughItsFrameDeletesTheFigure) {
@@ -296,67 +272,40 @@ TEST_F(QtControlsTest, ClosingAWindowThroughItsFrameDeletesTheFigure) {
     EXPECT_TRUE(callbacks_.empty());
     settle();
     EXPECT_EQ(window(f), nullptr);
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty() ||
-                std::none_of(QApplication::topLevelWidgets().begin(),
-                             QApplication::topLevelWidgets().end(),
-                             [](QWidget* w) { return w->isVisible(); }));
+    const auto tops = QApplication::topLevelWidgets();
+    EXPECT_TRUE(std::none_of(tops.begin(), tops.end(), [](QWidget* w) { return w->isVisible(); }));
 }
 
-TEST_F(QtControlsTest, ACallbackMayCloseTheWindowOfItsOwnButton) {
-    const Handle f = makeFigure();
-    const Handle b = control(
-        f, {{"String", Value::text("Done")}, {"Callback", Value::text("velmora_gui01(9)")}});
-    settle();
-    hg().setCallbackRunner([&](const std::string& cb) {
-        callbacks_.push_back(cb);
-        hg().close(hg().object(b).parent);
-    });
-    auto* button = widget<QPushButton>(f, b);
-    ASSERT_NE(button, nullptr);
-    click(button, button->rect().center());
-    EXPECT_EQ(callbacks_.size(), 1u);
-    EXPECT_FALSE(model().isHandle(f));
-    settle(50);
-    EXPECT_EQ(window(f), nullptr);
-}
-
-TEST_F(QtControlsTest, AClickOrAKeyInAWindowMakesItsFigureCurrentActivationAloneDoesNot) {
+TEST_F(QtControlsTest, TheProgramRaisingAFigureOrAClickOrAKeyMakesItCurrentActivationDoesNot) {
     const Handle f1 = makeFigure("Visible handle");
     const Handle f2 = model().createFigure({{"Name", Value::text("Hidden handle")},
                                             {"HandleVisibility", Value::text("off")},
                                             {"MenuBar", Value::text("none")}});
     settle(20);
     EXPECT_EQ(model().topFigure(), f2);
-
-    // The window manager activating a window (on its own, or because
-    // another one closed) leaves the program's current figure alone.
-    window(f1)->activateWindow();
-    QEvent activate(QEvent::WindowActivate);
-    QApplication::sendEvent(window(f1), &activate);
-    settle(20);
-    EXPECT_EQ(model().topFigure(), f2);
-
-    // A click into a window counts.
-    QWidget* canvas = window(f1)->canvas();
-    mouseClick(canvas, QPoint(5, 5));
-    EXPECT_EQ(model().topFigure(), f1);
-    EXPECT_EQ(model().currentFigure(), f1);
-
-    // So does a key press; a window whose handle is hidden becomes the top
-    // one, not the current.
-    pressKey(window(f2)->canvas(), Qt::Key_A);
-    EXPECT_EQ(model().topFigure(), f2);
-    EXPECT_EQ(model().currentFigure(), f1);
-}
-
-TEST_F(QtControlsTest, TheProgramRaisingAFigureActivatesItsWindow) {
-    const Handle f1 = makeFigure("One");
-    makeFigure("Two");
-    settle(20);
+    // The program raising a figure activates its window.
     model().figure(f1);
     settle(20);
     EXPECT_EQ(QApplication::activeWindow(), window(f1));
     EXPECT_EQ(model().topFigure(), f1);
+
+    // The window manager activating a window (on its own, or because
+    // another one closed) leaves the program's current figure alone.
+    window(f2)->activateWindow();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(window(f2), &activate);
+    settle(20);
+    EXPECT_EQ(model().topFigure(), f1);
+
+    // A key press counts; a window whose handle is hidden becomes the top
+    // one, not the current.
+    pressKey(window(f2)->canvas(), Qt::Key_A);
+    EXPECT_EQ(model().topFigure(), f2);
+    EXPECT_EQ(model().currentFigure(), f1);
+    // So does a click into a window.
+    mouseClick(window(f1)->canvas(), QPoint(5, 5));
+    EXPECT_EQ(model().topFigure(), f1);
+    EXPECT_EQ(model().currentFigure(), f1);
 }
 
 TEST_F(QtControlsTest, FixedSizeWindowsAndTheDefaultMenuBar) {
@@ -370,10 +319,10 @@ TEST_F(QtControlsTest, FixedSizeWindowsAndTheDefaultMenuBar) {
     EXPECT_GT(menu, 0);
     EXPECT_EQ(w->minimumSize(), w->maximumSize());
     EXPECT_EQ(w->canvas()->geometry(), QRect(0, menu, 300, 200));
-    QStringList items;
     const auto menus = w->menu()->actions();
     ASSERT_FALSE(menus.isEmpty());
     EXPECT_EQ(menus[0]->text().remove('&'), "File");
+    QStringList items;
     for (QAction* a : menus[0]->menu()->actions()) {
         if (!a->isSeparator()) items << a->text().remove('&');
     }
@@ -413,9 +362,9 @@ TEST_F(QtControlsTest, TheEventLoopEndsWithTheLastFigureOrOnQuit) {
 TEST_F(QtControlsTest, TextExtentsComeFromRealFontMetrics) {
     const Handle f = model().createFigure({});
     const Handle a = model().create(ObjectType::Axes, f, {});
-    auto extent = [&](const std::string& s) {
-        const Handle t = model().create(ObjectType::Text, a, {{"String", Value::text(s)}});
-        return model().measure(model().object(t));
+    auto extent = [&](const char* s) {
+        return model().measure(
+            model().object(model().create(ObjectType::Text, a, {{"String", Value::text(s)}})));
     };
     const TextMetrics narrow = extent("iiiiiiii");
     const TextMetrics wide = extent("MMMMMMMM");

@@ -9,9 +9,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <csignal>
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 #include "host/axis_quantity.h"
 #include "host/figure_csv.h"
@@ -36,7 +34,7 @@ class QtExportTest : public QtViewTest {
         ys_ = {0.2,  0.7,       0.6,  0.3, 1e-300, 0.1, 0.35, 0.3,
                0.15, 2.0 / 3.0, 0.05, 0.2, 0.2,    0.1, 1e300};
         model().plot(Value::row(x1_), Value::matrix(5, 3, ys_), true);
-        model().set(model().get(a1, "XLabel").toDouble(), {{"String", Value::text("Period [s]")}});
+        setLabel(a1, "XLabel", "Period [s]");
         model().legend(Value::cellRow({Value::text("2 %"), Value::text("5 %, soft"),
                                        Value::text("10 % \"high\"")}),
                        1);
@@ -45,37 +43,37 @@ class QtExportTest : public QtViewTest {
         x2_ = {0, 0.5, 1.5};
         model().set(f, {{"CurrentAxes", Value::scalar(a2)}});
         model().plot(Value::row(x2_), Value::row({-1.25, 0.1 + 0.2, 7}), false);
-        model().set(model().get(a2, "YLabel").toDouble(), {{"String", Value::text("Drift")}});
+        setLabel(a2, "YLabel", "Drift");
         return f;
     }
-    QByteArray read(const QString& path) {
+    static QByteArray read(const QString& path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static bool writeOld(const std::string& path) {
+        QFile f(QString::fromStdString(path));
+        return f.open(QIODevice::WriteOnly) && f.write("old") == 3;
     }
 
     QTemporaryDir dir_;
     std::vector<double> x1_, ys_, x2_;
 };
 
-TEST_F(QtExportTest, ImagesAreWrittenInTheFormatTheirNameAsksFor) {
+TEST_F(QtExportTest, ImagesAreWrittenInTheFormatTheirNameAsksForOrCopied) {
     const Handle f = spectra();
     settle();
     ASSERT_TRUE(dir_.isValid());
-    const QString png = dir_.filePath("spectra.png");
-    const QString svg = dir_.filePath("spectra.svg");
-    const QString pdf = dir_.filePath("spectra.PDF");
-    saveFigureImage(model(), f, png.toStdString());
-    saveFigureImage(model(), f, svg.toStdString());
-    saveFigureImage(model(), f, pdf.toStdString());
-
-    EXPECT_TRUE(read(png).startsWith("\x89PNG\r\n\x1a\n"));
-    const QByteArray svgText = read(svg);
-    EXPECT_TRUE(svgText.startsWith("<?xml") || svgText.startsWith("<svg"));
-    EXPECT_TRUE(svgText.contains("<svg"));
-    EXPECT_TRUE(read(pdf).startsWith("%PDF"));
+    for (const char* name : {"spectra.png", "spectra.svg", "spectra.PDF"}) {
+        saveFigureImage(model(), f, dir_.filePath(name).toStdString());
+    }
+    EXPECT_TRUE(read(dir_.filePath("spectra.png")).startsWith("\x89PNG\r\n\x1a\n"));
+    const QByteArray svg = read(dir_.filePath("spectra.svg"));
+    EXPECT_TRUE(svg.startsWith("<?xml") || svg.startsWith("<svg"));
+    EXPECT_TRUE(svg.contains("<svg"));
+    EXPECT_TRUE(read(dir_.filePath("spectra.PDF")).startsWith("%PDF"));
 
     // A report resolution: 300 dots per inch of the figure's screen size.
-    const QImage image(png);
+    const QImage image(dir_.filePath("spectra.png"));
     EXPECT_EQ(image.size(), QSize(1500, 1125));
     EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, 300, 0.5);
     int blue = 0;
@@ -83,38 +81,34 @@ TEST_F(QtExportTest, ImagesAreWrittenInTheFormatTheirNameAsksFor) {
         for (int x = 0; x < image.width(); x += 2) blue += isHue(image.pixelColor(x, y), 2);
     }
     EXPECT_GT(blue, 100);
+
+    // Copy Figure puts an image of twice the screen size on the clipboard.
+    qtview::copyFigureToClipboard(model(), f);
+    EXPECT_EQ(QGuiApplication::clipboard()->image().size(), QSize(960, 720));
 }
 
 TEST_F(QtExportTest, CsvHoldsEveryCurveExactly) {
     const Handle f = spectra();
     const QString path = dir_.filePath("spectra.csv");
     exportFigureCsv(model(), f, path.toStdString());
-    std::istringstream in(read(path).toStdString());
-    std::string header;
-    std::getline(in, header);
-    EXPECT_EQ(header, "Period [s],2 %,\"5 %, soft\",\"10 % \"\"high\"\"\",x,Drift");
-    std::vector<std::vector<std::string>> rows;
-    for (std::string line; std::getline(in, line);) {
-        std::vector<std::string> cells;
-        std::stringstream ls(line);
-        for (std::string cell; std::getline(ls, cell, ',');) cells.push_back(cell);
-        if (!line.empty() && line.back() == ',') cells.push_back("");
-        rows.push_back(cells);
-    }
-    ASSERT_EQ(rows.size(), 5u);
-    auto number = [](const std::string& s) { return std::strtod(s.c_str(), nullptr); };
+    const QStringList lines = QString(read(path)).split('\n');
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[0], "Period [s],2 %,\"5 %, soft\",\"10 % \"\"high\"\"\",x,Drift");
+    EXPECT_EQ(lines[6], "");
+    std::vector<QStringList> rows;
+    for (int r = 1; r <= 5; ++r) rows.push_back(lines[r].split(','));
     for (std::size_t r = 0; r < 5; ++r) {
-        ASSERT_EQ(rows[r].size(), 6u) << r;
-        EXPECT_EQ(number(rows[r][0]), x1_[r]);
-        for (std::size_t c = 0; c < 3; ++c) EXPECT_EQ(number(rows[r][1 + c]), ys_[c * 5 + r]);
+        ASSERT_EQ(rows[r].size(), 6) << r;
+        EXPECT_EQ(rows[r][0].toDouble(), x1_[r]);
+        for (std::size_t c = 0; c < 3; ++c) EXPECT_EQ(rows[r][1 + c].toDouble(), ys_[c * 5 + r]);
         if (r < 3) {
-            EXPECT_EQ(number(rows[r][4]), x2_[r]);
+            EXPECT_EQ(rows[r][4].toDouble(), x2_[r]);
         } else {
             EXPECT_EQ(rows[r][4], "");
             EXPECT_EQ(rows[r][5], "");
         }
     }
-    EXPECT_EQ(number(rows[1][5]), 0.1 + 0.2);
+    EXPECT_EQ(rows[1][5].toDouble(), 0.1 + 0.2);
     // Each number in its shortest exact form.
     EXPECT_EQ(rows[0][0], "0.01");
     EXPECT_EQ(rows[2][0], "0.3333333333333333");
@@ -132,9 +126,8 @@ TEST_F(QtExportTest, CsvHeadersNameQuantityUnitAndLegendRow) {
     const std::vector<double> sa = {0.04, 0.5, 3.41, 0.7, 1.0 / 3, 2.5};
     model().plot(Value::row(periods), Value::matrix(3, 2, sa), true);
     const Handle a = model().gca();
-    model().set(model().get(a, "XLabel").toDouble(), {{"String", Value::text("Period - seconds")}});
-    model().set(model().get(a, "YLabel").toDouble(),
-                {{"String", Value::text("Spectral Acceleration - meters per second squared")}});
+    setLabel(a, "XLabel", "Period - seconds");
+    setLabel(a, "YLabel", "Spectral Acceleration - meters per second squared");
     model().legend(Value::textRows({"Damping Ratio = 0.02", "Damping Ratio = 0.1"}), 1);
     const std::string csv = figureCsv(model(), f);
     EXPECT_EQ(csv,
@@ -150,13 +143,11 @@ TEST_F(QtExportTest, CsvHeadersNameQuantityUnitAndLegendRow) {
 
     // Without a legend the rows are numbered; other label forms and unit
     // words read as well.
-    model().set(model().get(a, "XLabel").toDouble(), {{"String", Value::text("Time (seconds)")}});
-    model().set(model().get(a, "YLabel").toDouble(),
-                {{"String", Value::text("Ground Acceleration [centimeters per second squared]")}});
+    setLabel(a, "XLabel", "Time (seconds)");
+    setLabel(a, "YLabel", "Ground Acceleration [centimeters per second squared]");
     model().plot(Value::row(periods), Value::matrix(3, 2, sa), false);
-    const std::string header = figureCsv(model(), f).substr(0, figureCsv(model(), f).find('\n'));
     EXPECT_EQ(
-        header,
+        figureCsv(model(), f).substr(0, figureCsv(model(), f).find('\n')),
         "Time [s],Ground Acceleration [cm/s^2]: curve 1,Ground Acceleration [cm/s^2]: curve 2");
     EXPECT_EQ(axisQuantity("Drift ratio - percent").unit, "%");
     EXPECT_EQ(axisQuantity("Stress - kips per square foot").unit, "kips per square foot");
@@ -174,51 +165,38 @@ TEST_F(QtExportTest, AFigureWithoutAWindowIsDrawnFromTheModel) {
     saveFigureImage(other, f, png.toStdString());
     const QImage image(png);
     EXPECT_EQ(image.width(), 625);
-    int blue = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) blue += isHue(image.pixelColor(x, y), 2);
-    }
-    EXPECT_GT(blue, 100);
+    EXPECT_GT(countPixels(image, image.rect(), [](QColor p) { return isHue(p, 2); }), 100);
 }
 
 TEST_F(QtExportTest, WhatCannotBeDoneIsSaidClearly) {
     const Handle f = spectra();
-    auto message = [](const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const Error& e) {
-            return std::string(e.what());
-        }
-        return std::string("no error");
-    };
-    const std::string gif = dir_.filePath("spectra.gif").toStdString();
-    EXPECT_NE(message([&] { saveFigureImage(model(), f, gif); }).find(".png, .svg or .pdf"),
-              std::string::npos);
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(gif)));
-    const std::string nowhere = "/nonexistent-dir/spectra.png";
-    EXPECT_NE(message([&] { saveFigureImage(model(), f, nowhere); }).find("Cannot write"),
-              std::string::npos);
-    EXPECT_NE(message([&] {
-                  exportFigureCsv(model(), f, "/nonexistent-dir/a.csv");
-              }).find("Cannot write"),
-              std::string::npos);
     const Handle empty = model().createFigure({});
-    EXPECT_NE(message([&] {
-                  exportFigureCsv(model(), empty, dir_.filePath("e.csv").toStdString());
-              }).find("no curves"),
-              std::string::npos);
-    EXPECT_NE(message([&] { saveFigureImage(model(), 12345, gif); }), "no error");
+    const std::string gif = dir_.filePath("spectra.gif").toStdString();
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { saveFigureImage(model(), f, gif); }, ".png, .svg or .pdf"},
+        {[&] { saveFigureImage(model(), f, "/nonexistent-dir/spectra.png"); }, "Cannot write"},
+        {[&] { exportFigureCsv(model(), f, "/nonexistent-dir/a.csv"); }, "Cannot write"},
+        {[&] { exportFigureCsv(model(), empty, dir_.filePath("e.csv").toStdString()); },
+         "no curves"},
+        {[&] { saveFigureImage(model(), 12345, gif); }, ""},  // no such figure
+    };
+    for (const auto& [run, expected] : cases) {
+        SCOPED_TRACE(expected);
+        try {
+            run();
+            ADD_FAILURE() << "no error";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(expected), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(gif)));
 }
 
 TEST_F(QtExportTest, AFailedWriteIsReportedAndLeavesNothing) {
     const Handle f = spectra();
     settle();
     const std::string kept = dir_.filePath("kept.png").toStdString();
-    {
-        QFile old(QString::fromStdString(kept));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old");
-    }
+    ASSERT_TRUE(writeOld(kept));
     // Files of 64 bytes at most, with SIGXFSZ ignored: writes past that fail
     // with EFBIG, as on a full disk.
     struct rlimit saved {};
@@ -231,11 +209,7 @@ TEST_F(QtExportTest, AFailedWriteIsReportedAndLeavesNothing) {
     for (const char* name : {"f.png", "f.svg", "f.pdf", "f.csv", "kept.png"}) {
         const std::string path = dir_.filePath(name).toStdString();
         try {
-            if (QString(name).endsWith(".csv")) {
-                exportFigureCsv(model(), f, path);
-            } else {
-                saveFigureImage(model(), f, path);
-            }
+            (QString(name).endsWith(".csv") ? exportFigureCsv : saveFigureImage)(model(), f, path);
             messages.emplace_back(path, "no error");
         } catch (const Error& e) {
             messages.emplace_back(path, e.what());
@@ -257,11 +231,7 @@ TEST_F(QtExportTest, ExportWritesThroughLinksAndKeepsTheMode) {
     const std::string target = dir_.filePath("target.csv").toStdString();
     const std::string link = dir_.filePath("link.csv").toStdString();
     const std::string twin = dir_.filePath("twin.csv").toStdString();
-    {
-        QFile old(QString::fromStdString(target));
-        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write("old");
-    }
+    ASSERT_TRUE(writeOld(target));
     ::chmod(target.c_str(), 0640);
     std::filesystem::create_symlink("target.csv", link);
     std::filesystem::create_hard_link(target, twin);
@@ -272,14 +242,6 @@ TEST_F(QtExportTest, ExportWritesThroughLinksAndKeepsTheMode) {
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(st.st_nlink, 2u);
-}
-
-TEST_F(QtExportTest, CopyFigurePutsAnImageOnTheClipboard) {
-    const Handle f = spectra();
-    settle();
-    qtview::copyFigureToClipboard(model(), f);
-    const QImage image = QGuiApplication::clipboard()->image();
-    EXPECT_EQ(image.size(), QSize(960, 720));
 }
 
 }  // namespace

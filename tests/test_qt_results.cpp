@@ -1,28 +1,16 @@
-// Analyses on real Qt widgets: an Option 2 run from the welcome window
-// through the scale factors to a spectral acceleration plot saved as a
-// picture, and how the windows of a run behave: the right window closed,
-// plots placed beside their results, the error window in front of its
-// screen, one double click acting on one screen, the keyboard's order.
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QKeyEvent>
+// The program on real Qt widgets, as a user drives it: Option 1 and Option 2
+// from the welcome window by clicks and typing to their plots, and how the
+// windows of a run behave: the right window closed, plots placed beside their
+// results, the error window in front of its screen, one double click acting on
+// one screen, the keyboard's order.
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "app/callback_table.h"
 #include "app/functions.h"
-#include "app/global_state.h"
-#include "app/program.h"
 #include "test_qt_support.h"
 #include "view/qt_export.h"
 
@@ -40,14 +28,6 @@ const char* const kPlotButtons[] = {"Ground Acceleration Time History", "Spectra
 
 class QtResultsTest : public QtProgramTest {
   protected:
-    std::vector<Handle> childrenOf(Handle parent, ObjectType type) {
-        std::vector<Handle> out;
-        for (Handle c : model().object(parent).children) {
-            if (model().object(c).type == type) out.push_back(c);
-        }
-        return out;
-    }
-
     // The Option 1 input screen, from the welcome window.
     Handle option1Screen() {
         velmora_gui();
@@ -61,14 +41,6 @@ class QtResultsTest : public QtProgramTest {
         button(option1Screen(), "DONE")->click();
         button(newestWindow(), "DONE")->click();
         return newestWindow();
-    }
-
-    std::vector<Handle> figuresNamed(const std::string& name) {
-        std::vector<Handle> out;
-        for (Handle f : model().figuresInCreationOrder()) {
-            if (model().get(f, "Name").toText() == name) out.push_back(f);
-        }
-        return out;
     }
 
     // The controls in the order Tab visits them, from the focus widget on.
@@ -88,24 +60,85 @@ class QtResultsTest : public QtProgramTest {
         } while (w && w != first && order.size() < 40);
         return order;
     }
-
-    // Control-click adds a line to the list's selection.
-    static void clickRow(QListWidget* list, int row, bool add) {
-        QListWidgetItem* item = list->item(row);
-        list->scrollToItem(item);
-        mouseClick(list->viewport(), list->visualItemRect(item).center(),
-                   add ? Qt::ControlModifier : Qt::NoModifier);
-    }
 };
 
-// Near one of the colour-order colours, allowing for antialiased edges.
-bool near(QColor p, int r, int g, int b) {
-    const int tolerance = 40;
-    return std::abs(p.red() - r) <= tolerance && std::abs(p.green() - g) <= tolerance &&
-           std::abs(p.blue() - b) <= tolerance;
+TEST_F(QtResultsTest, Option1FromTheWelcomeWindowPastItsErrorWindowsToTheResults) {
+    const Handle input = option1Screen();
+    ASSERT_EQ(model().get(input, "Name").toText(), kOption1Name);
+    const auto fields = controlsOfStyle(input, "edit");
+    ASSERT_EQ(fields.size(), 2u);
+    // A bad count and a bad scale factor: two error windows, in front of
+    // their screen, where the program put them, one over the other.
+    typeInto(widgetOf<QLineEdit>(input, fields[0]), "12");
+    typeInto(widgetOf<QLineEdit>(input, fields[1]), "two");
+    button(input, "DONE")->click();
+    settle();
+    const auto errors = figuresNamed("VELMORA: Error");
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_EQ(gv(G::err), Value::scalar(1));
+    for (Handle e : errors) {
+        ASSERT_NE(window(e), nullptr);
+        ASSERT_NE(window(e)->windowHandle(), nullptr);
+        EXPECT_EQ(window(e)->windowHandle()->transientParent(), window(input)->windowHandle());
+        EXPECT_TRUE(window(e)->windowFlags() & Qt::Dialog);
+        EXPECT_EQ(window(e)->geometry(), window(errors[0])->geometry());
+    }
+    // Return presses BACK of the one it reaches, Escape the other's.
+    QWidget* focus = window(errors[1])->focusWidget();
+    ASSERT_NE(focus, nullptr);
+    EXPECT_EQ(focus, button(errors[1], "BACK"));
+    pressKey(focus, Qt::Key_Return);
+    settle();
+    EXPECT_FALSE(model().isHandle(errors[1]));
+    EXPECT_EQ(gv(G::err), Value::scalar(0));
+    EXPECT_TRUE(model().isHandle(errors[0]));
+    pressKey(window(errors[0])->focusWidget(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(model().isHandle(errors[0]));
+    EXPECT_TRUE(model().isHandle(input));
+    // Keys on a screen with more buttons press none of them.
+    pressKey(window(input)->canvas(), Qt::Key_Escape);
+    settle();
+    EXPECT_TRUE(model().isHandle(input));
+    EXPECT_EQ(model().figureCount(), 1u);
+
+    // Record 2 (list line 3), three ratios, scale factor 2.
+    auto* list = widgetOf<QListWidget>(input, controlsOfStyle(input, "listbox").at(0));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->count(), 22);
+    list->setCurrentRow(2);
+    typeInto(widgetOf<QLineEdit>(input, fields[0]), "3");
+    typeInto(widgetOf<QLineEdit>(input, fields[1]), "2");
+    clickButton(button(input, "DONE"));
+    EXPECT_EQ(gv(G::RECORD), Value::scalar(2));
+    EXPECT_EQ(gv(G::numdamp), Value::scalar(3));
+    EXPECT_EQ(gv(G::SCALE1), Value::scalar(2));
+
+    // The damping ratios screen shows three fields; new ratios typed in.
+    const Handle ratios = newestWindow();
+    const auto ratioFields = controlsOfStyle(ratios, "edit");
+    ASSERT_EQ(ratioFields.size(), 3u);
+    EXPECT_EQ(widgetOf<QLineEdit>(ratios, ratioFields[0])->text(), "0.02");
+    typeInto(widgetOf<QLineEdit>(ratios, ratioFields[0]), "0.03");
+    typeInto(widgetOf<QLineEdit>(ratios, ratioFields[2]), "0.07");
+    clickButton(button(ratios, "DONE"));
+    EXPECT_EQ(gv(G::damp), Value::row({0.03, 0.05, 0.07}));
+    EXPECT_EQ(gv(G::err), Value::scalar(0));
+    EXPECT_EQ(gv(G::SA).rows(), 3u);
+    // Window numbers are reused: the results may carry the screen's.
+    const Handle results = newestWindow();
+    ASSERT_EQ(model().get(results, "Name").toText(), kOption1Name);
+    EXPECT_TRUE(controlsOfStyle(results, "edit").empty());
+
+    // The plot windows and the results window are nobody's dialogs.
+    clickButton(button(results, "Spectral Velocity"));
+    EXPECT_EQ(model().figureCount(), 2u);
+    for (Handle f : model().figuresInCreationOrder()) {
+        EXPECT_EQ(window(f)->windowHandle()->transientParent(), nullptr);
+    }
 }
 
-TEST_F(QtResultsTest, Option2FromTheWelcomeWindowToASavedSpectralAccelerationPlot) {
+TEST_F(QtResultsTest, Option2FromTheWelcomeWindowToASpectralAccelerationPlot) {
     velmora_gui();
     const Handle welcome = newestWindow();
     ASSERT_NE(welcome, 0);
@@ -117,9 +150,12 @@ TEST_F(QtResultsTest, Option2FromTheWelcomeWindowToASavedSpectralAccelerationPlo
     auto* list = widgetOf<QListWidget>(input, controlsOfStyle(input, "listbox").at(0));
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count(), 22);
-    clickRow(list, 1, false);
-    clickRow(list, 5, true);
-    clickRow(list, 10, true);
+    for (int row : {1, 5, 10}) {
+        list->scrollToItem(list->item(row));
+        // Control-click adds a line to the selection.
+        mouseClick(list->viewport(), list->visualItemRect(list->item(row)).center(),
+                   row == 1 ? Qt::NoModifier : Qt::ControlModifier);
+    }
     settle();
     EXPECT_EQ(list->selectedItems().size(), 3);
     const auto dampField = controlsOfStyle(input, "edit");
@@ -135,15 +171,13 @@ TEST_F(QtResultsTest, Option2FromTheWelcomeWindowToASavedSpectralAccelerationPlo
     ASSERT_EQ(model().get(scales, "Name").toText(), kOption2Name);
     const auto factorFields = controlsOfStyle(scales, "edit");
     ASSERT_EQ(factorFields.size(), 3u);
-    typeInto(widgetOf<QLineEdit>(scales, factorFields[0]), "1.5");
-    typeInto(widgetOf<QLineEdit>(scales, factorFields[1]), "2");
-    typeInto(widgetOf<QLineEdit>(scales, factorFields[2]), "0.5");
+    const char* const factors[] = {"1.5", "2", "0.5"};
+    for (int i = 0; i < 3; ++i) typeInto(widgetOf<QLineEdit>(scales, factorFields[i]), factors[i]);
     clickButton(button(scales, "DONE"));
     settle(50);
     EXPECT_EQ(gv(G::SCALE2), Value::row({1.5, 2, 0.5}));
     EXPECT_EQ(gv(G::err), Value::scalar(0));
     EXPECT_EQ(gv(G::SA).rows(), 3u);
-    EXPECT_EQ(gv(G::SD).rows(), 3u);
 
     // The results window offers the plots.
     const Handle results = newestWindow();
@@ -153,76 +187,58 @@ TEST_F(QtResultsTest, Option2FromTheWelcomeWindowToASavedSpectralAccelerationPlo
     ASSERT_NE(plot, 0);
     ASSERT_NE(window(plot), nullptr);
     EXPECT_TRUE(window(plot)->isVisible());
-    const auto axes = childrenOf(plot, ObjectType::Axes);
-    ASSERT_EQ(axes.size(), 1u);
-    EXPECT_EQ(childrenOf(axes[0], ObjectType::Line).size(), 3u);
-
-    // Saved as a PNG file.
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = QDir(dir.path()).filePath("sa.png");
-    qtview::saveFigureImage(model(), plot, path.toStdString());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QByteArray head = file.read(8);
-    EXPECT_EQ(head, QByteArray("\x89PNG\r\n\x1a\n", 8));
-    EXPECT_GT(file.size(), 1000);
-    EXPECT_FALSE(QImage(path).isNull());
-
-    // Each record's curve is drawn in its colour-order colour.
+    // Each record's curve is drawn in its colour-order colour (give or take
+    // antialiased edges).
     const QImage image = qtview::renderFigureImage(model(), plot, 1.0);
-    ASSERT_FALSE(image.isNull());
     const int colours[3][3] = {{0, 0, 255}, {0, 128, 0}, {255, 0, 0}};
     for (const auto& c : colours) {
-        EXPECT_GT(
-            countPixels(image, image.rect(), [&c](QColor p) { return near(p, c[0], c[1], c[2]); }),
-            30)
+        auto near = [&c](QColor p) {
+            return std::abs(p.red() - c[0]) <= 40 && std::abs(p.green() - c[1]) <= 40 &&
+                   std::abs(p.blue() - c[2]) <= 40;
+        };
+        EXPECT_GT(countPixels(image, image.rect(), near), 30)
             << "colour " << c[0] << "," << c[1] << "," << c[2];
     }
 }
 
 TEST_F(QtResultsTest, TheRunClosesItsOwnPleaseWaitWindowWhateverWindowBecameActive) {
-    // A plot window open, BACK to the damping ratios, DONE again.
     Handle results = option1Results();
     clickButton(button(results, "Spectral Acceleration"));
     const Handle plot = windowNamed("FIG/VELMORA: OPTION 1 - Spectral Acceleration");
     ASSERT_NE(plot, 0);
-    clickButton(button(results, "BACK"));
-    Handle ratios = newestWindow();
-    ASSERT_EQ(controlsOfStyle(ratios, "edit").size(), 5u);
-
-    // The window manager activates the plot window once the damping ratios
-    // screen has closed: the activation arrives while the run shows its
-    // progress.
-    QCoreApplication::postEvent(window(plot), new QEvent(QEvent::WindowActivate));
-    clickButton(button(ratios, "DONE"));
-    settle(20);
-    ASSERT_TRUE(model().isHandle(plot));
-    EXPECT_EQ(model().get(plot, "Name").toText(), "FIG/VELMORA: OPTION 1 - Spectral Acceleration");
-    ASSERT_NE(window(plot), nullptr);
-    EXPECT_TRUE(window(plot)->isVisible());
-    EXPECT_TRUE(figuresNamed(kPleaseWait).empty());
-    results = newestWindow();
-    EXPECT_EQ(model().get(results, "Name").toText(), kOption1Name);
-    EXPECT_EQ(model().figureCount(), 2u);
-    EXPECT_EQ(model().topFigure(), results);
-
-    // Whatever makes another window current while the bar advances, the run
-    // still closes the please-wait window it opened.
-    clickButton(button(results, "BACK"));
-    ratios = newestWindow();
-    bool waitWasUp = false;
-    QTimer::singleShot(0, [&]() {
-        waitWasUp = !figuresNamed(kPleaseWait).empty();
-        model().makeCurrent(plot);
-    });
-    clickButton(button(ratios, "DONE"));
-    settle(20);
-    EXPECT_TRUE(waitWasUp);
-    ASSERT_TRUE(model().isHandle(plot));
-    EXPECT_EQ(model().get(plot, "Name").toText(), "FIG/VELMORA: OPTION 1 - Spectral Acceleration");
-    EXPECT_TRUE(figuresNamed(kPleaseWait).empty());
-    EXPECT_EQ(model().figureCount(), 2u);
+    // With the plot window open, twice BACK to the damping ratios and DONE
+    // again. First the window manager activates the plot window once the
+    // damping ratios screen has closed: the activation arrives while the run
+    // shows its progress. Then something makes the plot window current while
+    // the bar advances.
+    for (bool activatedByTheWindowManager : {true, false}) {
+        SCOPED_TRACE(activatedByTheWindowManager);
+        clickButton(button(results, "BACK"));
+        const Handle ratios = newestWindow();
+        ASSERT_EQ(controlsOfStyle(ratios, "edit").size(), 5u);
+        bool waitWasUp = activatedByTheWindowManager;
+        if (activatedByTheWindowManager) {
+            QCoreApplication::postEvent(window(plot), new QEvent(QEvent::WindowActivate));
+        } else {
+            QTimer::singleShot(0, [&]() {
+                waitWasUp = !figuresNamed(kPleaseWait).empty();
+                model().makeCurrent(plot);
+            });
+        }
+        clickButton(button(ratios, "DONE"));
+        settle(20);
+        EXPECT_TRUE(waitWasUp);
+        ASSERT_TRUE(model().isHandle(plot));
+        EXPECT_EQ(model().get(plot, "Name").toText(),
+                  "FIG/VELMORA: OPTION 1 - Spectral Acceleration");
+        ASSERT_NE(window(plot), nullptr);
+        EXPECT_TRUE(window(plot)->isVisible());
+        EXPECT_TRUE(figuresNamed(kPleaseWait).empty());
+        results = newestWindow();
+        EXPECT_EQ(model().get(results, "Name").toText(), kOption1Name);
+        EXPECT_EQ(model().figureCount(), 2u);
+        EXPECT_EQ(model().topFigure(), results);
+    }
 }
 
 TEST_F(QtResultsTest, PlotWindowsCascadeFromTheResultsWindowThatKeepsItsPlace) {
@@ -282,68 +298,34 @@ TEST_F(QtResultsTest, PlotWindowsCascadeFromTheResultsWindowThatKeepsItsPlace) {
     EXPECT_EQ(window(reopened)->geometry().left(), resultsPlace.left());
 }
 
-TEST_F(QtResultsTest, TheErrorWindowStaysInFrontOfItsScreenAndAnswersReturnAndEscape) {
-    const Handle input = option1Screen();
-    const auto fields = controlsOfStyle(input, "edit");
-    ASSERT_EQ(fields.size(), 2u);
-    typeInto(widgetOf<QLineEdit>(input, fields[0]), "12");
-    typeInto(widgetOf<QLineEdit>(input, fields[1]), "two");
-    button(input, "DONE")->click();
-    settle();
-    const auto errors = figuresNamed("VELMORA: Error");
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_EQ(gv(G::err), Value::scalar(1));
-    for (Handle e : errors) {
-        ASSERT_NE(window(e), nullptr);
-        ASSERT_NE(window(e)->windowHandle(), nullptr);
-        EXPECT_EQ(window(e)->windowHandle()->transientParent(), window(input)->windowHandle());
-        EXPECT_TRUE(window(e)->windowFlags() & Qt::Dialog);
-        // Both where the program put them, one over the other.
-        EXPECT_EQ(window(e)->geometry(), window(errors[0])->geometry());
-    }
-
-    // Return presses BACK of the one it reaches, Escape the other's.
-    QWidget* focus = window(errors[1])->focusWidget();
-    ASSERT_NE(focus, nullptr);
-    EXPECT_EQ(focus, button(errors[1], "BACK"));
-    pressKey(focus, Qt::Key_Return);
-    settle();
-    EXPECT_FALSE(model().isHandle(errors[1]));
-    EXPECT_EQ(gv(G::err), Value::scalar(0));
-    EXPECT_TRUE(model().isHandle(errors[0]));
-    pressKey(window(errors[0])->focusWidget(), Qt::Key_Escape);
-    settle();
-    EXPECT_FALSE(model().isHandle(errors[0]));
-    EXPECT_TRUE(model().isHandle(input));
-    // Keys on a screen with more buttons press none of them.
-    pressKey(window(input)->canvas(), Qt::Key_Escape);
-    settle();
-    EXPECT_TRUE(model().isHandle(input));
-    EXPECT_EQ(model().figureCount(), 1u);
-
-    // The plot windows and the results window are nobody's dialogs.
-    typeInto(widgetOf<QLineEdit>(input, fields[0]), "3");
-    typeInto(widgetOf<QLineEdit>(input, fields[1]), "1");
-    button(input, "DONE")->click();
-    button(newestWindow(), "DONE")->click();
-    const Handle results = newestWindow();
-    ASSERT_EQ(model().get(results, "Name").toText(), kOption1Name);
-    clickButton(button(results, "Spectral Velocity"));
-    for (Handle f : model().figuresInCreationOrder()) {
-        EXPECT_EQ(window(f)->windowHandle()->transientParent(), nullptr);
-    }
-}
-
-TEST_F(QtResultsTest, APressRightAfterAWindowAppearedIsIgnoredSoADoubleClickSkipsNoScreen) {
+TEST_F(QtResultsTest, TabFollowsTheReadingOrderAndADoubleClickSkipsNoScreen) {
     QGuiApplication::styleHints()->setMouseDoubleClickInterval(250);
+    // Tab starts from the first list or field, never from QUIT.
     const Handle input = option1Screen();
-    settle(300);
+    EXPECT_EQ(window(input)->focusWidget(),
+              widgetOf<QListWidget>(input, controlsOfStyle(input, "listbox").at(0)));
+    EXPECT_EQ(tabOrder(input),
+              (std::vector<std::string>{"listbox", "edit", "edit", "QUIT", "BACK", "DONE"}));
+    // The fields from top to bottom.
+    std::vector<QWidget*> chain;
+    for (QWidget* w = window(input)->focusWidget()->nextInFocusChain();
+         chain.size() < 2 && w != window(input)->focusWidget(); w = w->nextInFocusChain()) {
+        if (qobject_cast<QLineEdit*>(w)) chain.push_back(w);
+    }
+    ASSERT_EQ(chain.size(), 2u);
+    EXPECT_LT(chain[0]->y(), chain[1]->y());
+
     // A double click on DONE: the first click moves on to the damping ratios
     // screen, the second lands on its DONE at the same spot and is ignored.
+    settle(300);
     QPushButton* done = button(input, "DONE");
     mouseClick(done, done->rect().center());
     const Handle ratios = newestWindow();
     ASSERT_EQ(controlsOfStyle(ratios, "edit").size(), 5u);
+    EXPECT_EQ(window(ratios)->focusWidget(),
+              widgetOf<QLineEdit>(ratios, controlsOfStyle(ratios, "edit").at(0)));
+    EXPECT_EQ(tabOrder(ratios), (std::vector<std::string>{"edit", "edit", "edit", "edit", "edit",
+                                                          "QUIT", "BACK", "DONE"}));
     QPushButton* next = button(ratios, "DONE");
     mouseClick(next, next->rect().center());
     QMouseEvent again(QEvent::MouseButtonDblClick, QPointF(next->rect().center()),
@@ -362,35 +344,9 @@ TEST_F(QtResultsTest, APressRightAfterAWindowAppearedIsIgnoredSoADoubleClickSkip
     // (Window numbers are used again: the results may carry the screen's.)
     EXPECT_EQ(gv(G::SA).rows(), 5u);
     ASSERT_EQ(model().figureCount(), 1u);
-    EXPECT_TRUE(controlsOfStyle(newestWindow(), "edit").empty());
-    EXPECT_EQ(model().get(newestWindow(), "Name").toText(), kOption1Name);
-}
-
-TEST_F(QtResultsTest, TabFollowsTheReadingOrderFromTheFirstListOrFieldNeverFromQuit) {
-    const Handle input = option1Screen();
-    EXPECT_EQ(window(input)->focusWidget(),
-              widgetOf<QListWidget>(input, controlsOfStyle(input, "listbox").at(0)));
-    EXPECT_EQ(tabOrder(input),
-              (std::vector<std::string>{"listbox", "edit", "edit", "QUIT", "BACK", "DONE"}));
-    // The fields from top to bottom.
-    const auto fields = controlsOfStyle(input, "edit");
-    std::vector<QWidget*> chain;
-    for (QWidget* w = window(input)->focusWidget()->nextInFocusChain();
-         chain.size() < 2 && w != window(input)->focusWidget(); w = w->nextInFocusChain()) {
-        if (qobject_cast<QLineEdit*>(w)) chain.push_back(w);
-    }
-    ASSERT_EQ(chain.size(), 2u);
-    EXPECT_LT(chain[0]->y(), chain[1]->y());
-
-    button(input, "DONE")->click();
-    const Handle ratios = newestWindow();
-    EXPECT_EQ(window(ratios)->focusWidget(),
-              widgetOf<QLineEdit>(ratios, controlsOfStyle(ratios, "edit").at(0)));
-    EXPECT_EQ(tabOrder(ratios), (std::vector<std::string>{"edit", "edit", "edit", "edit", "edit",
-                                                          "QUIT", "BACK", "DONE"}));
-
-    button(ratios, "DONE")->click();
     const Handle results = newestWindow();
+    EXPECT_TRUE(controlsOfStyle(results, "edit").empty());
+    EXPECT_EQ(model().get(results, "Name").toText(), kOption1Name);
     std::vector<std::string> expected(std::begin(kPlotButtons), std::end(kPlotButtons));
     for (const char* b : {"QUIT", "BACK", "CLOSE FIG."}) expected.push_back(b);
     EXPECT_EQ(tabOrder(results), expected);
@@ -398,8 +354,7 @@ TEST_F(QtResultsTest, TabFollowsTheReadingOrderFromTheFirstListOrFieldNeverFromQ
     // The welcome window starts on its first option.
     model().close(results);
     velmora_gui01(Value::scalar(0));
-    const Handle welcome = newestWindow();
-    EXPECT_EQ(tabOrder(welcome).at(0),
+    EXPECT_EQ(tabOrder(newestWindow()).at(0),
               "OPTION 1 - A SINGLE EARTHQUAKE AND A SET OF DAMPING RATIOS ");
 }
 

@@ -49,6 +49,18 @@ class QtViewTest : public ::testing::Test {
 
     GraphicsModel& model() { return hg(); }
     qtview::FigureWindow* window(Handle fig) { return qtview::findFigureWindow(hg(), fig); }
+    QImage grabCanvas(Handle fig) { return window(fig)->canvas()->grab().toImage(); }
+
+    template <typename W>
+    W* widgetOf(Handle fig, Handle control) {
+        auto* w = window(fig);
+        return w ? qobject_cast<W*>(w->controlWidget(control)) : nullptr;
+    }
+
+    // The String of an axes' XLabel, YLabel or Title.
+    void setLabel(Handle axes, const char* which, const std::string& text) {
+        model().set(model().get(axes, which).toDouble(), {{"String", Value::text(text)}});
+    }
 
     // Let the view catch up (drawnow), then run the event loop a while.
     void settle(int milliseconds = 0) {
@@ -81,6 +93,18 @@ class QtViewTest : public ::testing::Test {
         QApplication::sendEvent(target, &release);
     }
 
+    // Replaces the field's text by typing over it, then Return unless told not to.
+    static void typeInto(QLineEdit* edit, const QString& text, bool commit = true) {
+        ASSERT_NE(edit, nullptr);
+        edit->setFocus();
+        edit->selectAll();
+        for (QChar ch : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+            QApplication::sendEvent(edit, &press);
+        }
+        if (commit) pressKey(edit, Qt::Key_Return);
+    }
+
     HostView* view_ = nullptr;
     std::vector<std::string> callbacks_;
 };
@@ -108,12 +132,18 @@ class QtProgramTest : public QtViewTest {
         return figures.empty() ? 0 : figures.back();
     }
 
+    std::vector<Handle> figuresNamed(const std::string& name) {
+        std::vector<Handle> out;
+        for (Handle f : model().figuresInCreationOrder()) {
+            if (model().get(f, "Name").toText() == name) out.push_back(f);
+        }
+        return out;
+    }
+
     Handle windowNamed(const std::string& name) {
         settle();
-        for (Handle f : model().figuresInCreationOrder()) {
-            if (model().get(f, "Name").toText() == name) return f;
-        }
-        return 0;
+        const auto named = figuresNamed(name);
+        return named.empty() ? 0 : named.front();
     }
 
     std::vector<Handle> controlsOfStyle(Handle fig, const std::string& style) {
@@ -124,12 +154,6 @@ class QtProgramTest : public QtViewTest {
             if (s.isChar() && s.toText() == style) out.push_back(c);
         }
         return out;
-    }
-
-    template <typename W>
-    W* widgetOf(Handle fig, Handle control) {
-        auto* w = window(fig);
-        return w ? qobject_cast<W*>(w->controlWidget(control)) : nullptr;
     }
 
     QPushButton* button(Handle fig, const std::string& caption) {
@@ -144,19 +168,6 @@ class QtProgramTest : public QtViewTest {
         ASSERT_NE(b, nullptr);
         mouseClick(b, b->rect().center());
         settle();
-    }
-
-    // Replaces the field's text by typing over it, then Return.
-    static void typeInto(QLineEdit* edit, const QString& text) {
-        ASSERT_NE(edit, nullptr);
-        edit->setFocus();
-        edit->selectAll();
-        for (QChar ch : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-            QApplication::sendEvent(edit, &press);
-        }
-        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-        QApplication::sendEvent(edit, &enter);
     }
 };
 
