@@ -5,10 +5,10 @@
 #include "engine/rotd.h"
 #include "test_spectra_common.h"
 
-namespace velmora {
+namespace velmora::spectra_test {
 namespace {
 
-bool sameBits(const AnglePeaks& a, const AnglePeaks& b) {
+bool samePeaks(const AnglePeaks& a, const AnglePeaks& b) {
     return std::memcmp(a.data(), b.data(), sizeof a) == 0;
 }
 
@@ -33,7 +33,7 @@ TEST(RotD, RotatedPeaksAreExactlyThePlainLoopsAndBehaveUnderRotation) {
         orbit(3000, seed, u1, u2);
         const AnglePeaks fast = rotatedPeaks(u1.data(), u2.data(), u1.size());
         const AnglePeaks plain = rotatedPeaksPlain(u1.data(), u2.data(), u1.size());
-        EXPECT_TRUE(sameBits(fast, plain)) << seed;
+        EXPECT_TRUE(samePeaks(fast, plain)) << seed;
         // Angle 0 is component 1, angle 90 component 2 (to rounding of cos 90).
         double p1 = 0.0, p2 = 0.0;
         for (std::size_t k = 0; k < u1.size(); ++k) {
@@ -57,7 +57,7 @@ TEST(RotD, RotatedPeaksAreExactlyThePlainLoopsAndBehaveUnderRotation) {
     // |cos theta| times the component's peak, RotD100 is that peak.
     std::vector<double> zero(u1.size(), 0.0);
     const AnglePeaks polar = rotatedPeaks(u1.data(), zero.data(), u1.size());
-    EXPECT_TRUE(sameBits(polar, rotatedPeaksPlain(u1.data(), zero.data(), u1.size())));
+    EXPECT_TRUE(samePeaks(polar, rotatedPeaksPlain(u1.data(), zero.data(), u1.size())));
     const std::vector<double> p(polar.begin(), polar.end());
     EXPECT_EQ(percentileOf(p, 100), polar[0]);
     for (std::size_t i = 0; i < ROTD_ANGLES; ++i)
@@ -99,13 +99,7 @@ TEST(RotD, DisplacementHistoryIsTheRecurrence) {
     }
 }
 
-}  // namespace
-}  // namespace velmora
-
 // --- velmora-spectra --rotd and --measures, run as the user runs them.
-
-namespace velmora::spectra_test {
-namespace {
 
 const std::string kPair = "RSN8883_14383980_13849";
 
