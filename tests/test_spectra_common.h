@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,10 +16,13 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <numbers>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/matfile.h"
+#include "host/value.h"
 #include "support/script_runner.h"
 
 namespace velmora::spectra_test {
@@ -27,9 +31,21 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 using velmora::testing::ProcessResult;
 
-inline ProcessResult spectra(const std::vector<std::string>& args) {
-    return velmora::testing::runProcess(velmora::testing::builtProgram("velmora-spectra"), args, "",
-                                        {"QT_QPA_PLATFORM=offscreen"});
+const std::string kFixtures = VELMORA_SOURCE_DIR "/tests/fixtures/";
+constexpr double kG = 9.80665;  // m/s^2
+// The two horizontal components of record RSN8883, in g.
+const std::string kH1 = kFixtures + "RSN8883_14383980_13849090.AT2";
+const std::string kH2 = kFixtures + "RSN8883_14383980_13849360.AT2";
+
+inline std::string spectraProgram() {
+    return velmora::testing::builtProgram("velmora-spectra");
+}
+
+// `env` is added to (and may override) the offscreen platform.
+inline ProcessResult spectra(const std::vector<std::string>& args, const std::string& input = "",
+                             std::vector<std::string> env = {}) {
+    env.insert(env.begin(), "QT_QPA_PLATFORM=offscreen");
+    return velmora::testing::runProcess(spectraProgram(), args, input, env);
 }
 
 // What a run that must succeed printed.
@@ -37,6 +53,46 @@ inline std::string spectraOut(const std::vector<std::string>& args) {
     const ProcessResult r = spectra(args);
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out;
+}
+
+inline json spectraJson(const std::vector<std::string>& args) {
+    return json::parse(spectraOut(args));
+}
+
+inline std::vector<std::string> operator+(std::vector<std::string> a,
+                                          const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Whether `text` holds `part`, showing the text when not.
+inline ::testing::AssertionResult has(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+// The lines of `text` that contain `part`.
+inline std::vector<std::string> linesWith(const std::string& text, const std::string& part) {
+    std::vector<std::string> found;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find(part) != std::string::npos) found.push_back(line);
+    }
+    return found;
+}
+
+// The one error line a run printed for `file`; empty if none or several.
+inline std::string messageFor(const ProcessResult& r, const std::string& file) {
+    const auto lines = linesWith(r.err, "velmora-spectra: " + file + ": ");
+    EXPECT_EQ(lines.size(), 1u) << file << "\n" << r.err;
+    return lines.size() == 1 ? lines[0] : "";
+}
+
+// A bad option: status 2, nothing written, the option named.
+inline void expectBadOption(const ProcessResult& r, const std::string& mention) {
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(has(r.err, mention));
 }
 
 // A fresh folder, removed with everything in it at the end of the test.
@@ -62,10 +118,11 @@ class ScratchFolder {
     const fs::path& path() const { return path_; }
     std::string str() const { return path_.string(); }
 
-    // The names of the files in the folder, hidden ones too, sorted.
-    std::vector<std::string> fileNames() const {
+    // The names of the files in `sub` (the folder itself by default), hidden
+    // ones too, sorted.
+    std::vector<std::string> fileNames(const std::string& sub = "") const {
         std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(path_)) {
+        for (const auto& e : fs::directory_iterator(path_ / sub)) {
             names.push_back(e.path().filename().string());
         }
         std::sort(names.begin(), names.end());
@@ -75,6 +132,13 @@ class ScratchFolder {
   private:
     fs::path path_;
 };
+
+// No temporary file (hidden, beside the output) is left in `folder`.
+inline void expectNoHiddenFiles(const fs::path& folder) {
+    for (const auto& e : fs::directory_iterator(folder)) {
+        EXPECT_NE(e.path().filename().string().front(), '.') << e.path();
+    }
+}
 
 inline void writeText(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
@@ -116,6 +180,35 @@ inline std::string twoColumns(const std::vector<double>& a, double dt,
 inline std::string oneColumn(const std::vector<double>& a) {
     std::string text;
     for (double x : a) text += full(x) + "\n";
+    return text;
+}
+
+// Values comma-separated, each in the shortest form that reads back as it.
+inline std::string joined(const std::vector<double>& values) {
+    std::string text;
+    for (double x : values) text += (text.empty() ? "" : ",") + shortest(x);
+    return text;
+}
+
+// A value as the NGA database writes it.
+inline std::string eFormat(double x) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%15.7E", x);
+    return value;
+}
+
+// A PEER NGA .AT2 file: three title lines (the third naming the unit), the
+// counts line, then the values five to a line in the database's E format.
+inline std::string at2(const std::string& countsLine, const std::vector<double>& values,
+                       const std::string& unitLine = "ACCELERATION TIME SERIES IN UNITS OF G") {
+    std::string text =
+        "PEER NGA STRONG MOTION DATABASE RECORD\n"
+        "SYNTHETIC 1/1/00, TEST STATION, 180\n" +
+        unitLine + "\n" + countsLine + "\n";
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        text += eFormat(values[i]);
+        if (i % 5 == 4 || i + 1 == values.size()) text += "\n";
+    }
     return text;
 }
 
