@@ -43,32 +43,27 @@ TEST_F(ProgramTest, TableHasTwentyRowsInOrderWithTheirCounts) {
     }
 }
 
+// The outputs check comes first (the last case).
 TEST_F(ProgramTest, CountChecksRaiseTheirMessagesAndRunNothing) {
-    auto& table = CallbackTable::instance();
-    const Value one = Value::scalar(1);
-    EXPECT_EQ(errorOf([&] {
-                  table.call("velmora_gui01", 0, {one, one});
-              }),
-              countMessage("velmora_gui01", "inputs", 1));
-    EXPECT_EQ(errorOf([&] { table.call("velmora_gui02", 1, {Value::scalar(0)}); }),
-              countMessage("velmora_gui02", "outputs", 0));
-    EXPECT_EQ(errorOf([&] { table.call("velmora_gui", 0, {Value::text("extra-word")}); }),
-              countMessage("velmora_gui", "inputs", 0));
-    EXPECT_EQ(errorOf([&] {
-                  table.call("waitbar", 0, {one, one, one});
-              }),
-              countMessage("waitbar", "inputs", 2));
-    EXPECT_EQ(errorOf([&] {
-                  table.call("grid", 0, {Value::text("on"), one});
-              }),
-              countMessage("grid", "inputs", 1));
-    EXPECT_EQ(errorOf([&] { table.call("title", 2, {Value::text("t")}); }),
-              countMessage("title", "outputs", 1));
-    // The outputs check comes first.
-    EXPECT_EQ(errorOf([&] {
-                  table.call("velmora_gui01", 1, {one, one});
-              }),
-              countMessage("velmora_gui01", "outputs", 0));
+    const Value one = Value::scalar(1), on = Value::text("on");
+    struct Case {
+        const char* name;
+        int outputs;
+        std::vector<Value> inputs;
+        const char* kind;
+        int declared;
+    };
+    const Case cases[] = {{"velmora_gui01", 0, {one, one}, "inputs", 1},
+                          {"velmora_gui02", 1, {Value::scalar(0)}, "outputs", 0},
+                          {"velmora_gui", 0, {Value::text("extra-word")}, "inputs", 0},
+                          {"waitbar", 0, {one, one, one}, "inputs", 2},
+                          {"grid", 0, {on, one}, "inputs", 1},
+                          {"title", 2, {Value::text("t")}, "outputs", 1},
+                          {"velmora_gui01", 1, {one, one}, "outputs", 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(errorOf([&] { CallbackTable::instance().call(c.name, c.outputs, c.inputs); }),
+                  countMessage(c.name, c.kind, c.declared));
+    }
     // None of those bodies ran: no window, no global touched.
     EXPECT_EQ(hg().figureCount(), 0u);
     EXPECT_TRUE(gv(G::RECORD).isEmpty());

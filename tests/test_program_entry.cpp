@@ -8,27 +8,23 @@ namespace {
 
 using namespace velmora::testing;
 
+// "-platform offscreen" belongs to the window system and is removed by it;
+// the word after it is left for the program, which refuses it.
 TEST(ProgramEntry, AWordLeftOnTheCommandLineShowsNothingAndFails) {
-    const auto r =
-        runProcess(builtProgram("velmora"), {"extra-word"}, "", {"QT_QPA_PLATFORM=offscreen"});
-    EXPECT_EQ(r.status, 2);
-    // The window system may add its own notes on stderr; the program's line
-    // is there exactly once.
-    const std::string message =
-        "Run-time Error: File: velmora_gui Line: 1 Column: 0 The function \"velmora_gui\" "
-        "was called with more than the declared number of inputs (0)\n";
-    const auto at = r.err.find(message);
-    EXPECT_NE(at, std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find(message, at + 1), std::string::npos);
-    EXPECT_EQ(r.out, "");  // no credits
-}
-
-TEST(ProgramEntry, HostWordsAreTakenByTheHostNotTheProgram) {
-    // "-platform offscreen" belongs to the window system and is removed by
-    // it; the word after it is left for the program, which refuses it.
-    const auto r = runProcess(builtProgram("velmora"), {"-platform", "offscreen", "again"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("declared number of inputs (0)"), std::string::npos);
+    for (const auto& args : {std::vector<std::string>{"extra-word"},
+                             std::vector<std::string>{"-platform", "offscreen", "again"}}) {
+        const auto r = runProcess(builtProgram("velmora"), args, "", {"QT_QPA_PLATFORM=offscreen"});
+        EXPECT_EQ(r.status, 2) << args.back();
+        // The window system may add its own notes on stderr; the program's
+        // line is there exactly once.
+        const std::string message =
+            "Run-time Error: File: velmora_gui Line: 1 Column: 0 The function \"velmora_gui\" "
+            "was called with more than the declared number of inputs (0)\n";
+        const auto at = r.err.find(message);
+        EXPECT_NE(at, std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(message, at + 1), std::string::npos);
+        EXPECT_EQ(r.out, "");  // no credits
+    }
 }
 
 TEST(ProgramEntry, ScriptSessionPrintsTheCreditsAndEndsCleanly) {
