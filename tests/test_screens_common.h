@@ -53,6 +53,10 @@ inline const Names kButtonProps = {
     "FontName",   "FontSize", "FontWeight",      "HorizontalAlignment",
     "ListboxTop", "Position", "String",          "Tag"};
 
+// The properties every full-size window is given, in order.
+inline const Names kWindowProps = {"Color",         "Colormap",   "MenuBar",  "Name", "NumberTitle",
+                                   "PaperPosition", "PaperUnits", "Position", "Tag",  "ToolBar"};
+
 // `names` with `added` put after `after`.
 inline Names withAfter(Names names, const std::string& after, const std::string& added) {
     names.insert(std::find(names.begin(), names.end(), after) + 1, added);
@@ -115,23 +119,17 @@ inline nlohmann::ordered_json newestOrdered(const ScriptResult& r, const std::st
     return found;
 }
 
-inline Names keys(const nlohmann::ordered_json& object) {
-    Names names;
-    for (const auto& item : object.items()) names.push_back(item.key());
-    return names;
-}
-
-// Property names of the newest window named `name`, in the order given.
-inline Names windowPropertyOrder(const ScriptResult& r, const std::string& name) {
+// Property names of the newest window named `name` in the order given,
+// then those of each of its controls, in creation order.
+inline std::vector<Names> propertyOrder(const ScriptResult& r, const std::string& name) {
+    const auto keys = [](const nlohmann::ordered_json& props) {
+        Names names;
+        for (const auto& item : props.items()) names.push_back(item.key());
+        return names;
+    };
     const auto f = newestOrdered(r, name);
-    return f.is_null() ? Names{} : keys(f.at("props"));
-}
-
-// Property names of every control of that window, in creation order.
-inline std::vector<Names> controlPropertyOrder(const ScriptResult& r, const std::string& name) {
-    std::vector<Names> out;
-    const auto f = newestOrdered(r, name);
-    if (f.is_null()) return out;
+    if (f.is_null()) return {};
+    std::vector<Names> out = {keys(f.at("props"))};
     for (const auto& c : f.at("children")) out.push_back(keys(c.at("props")));
     return out;
 }

@@ -72,15 +72,24 @@ TEST(DampingReading, RatiosBeyondTheCountAreDroppedEvenWhenAnEntryIsRefused) {
     EXPECT_EQ(countNamed(r.lastDump(), kError), 1u);
 }
 
+// Valid Option 1 choices are stored and DONE opens the damping ratios (a
+// lower count keeps the five ratios); their DONE leaves the screen and runs
+// the analysis with the entered ratios.
 TEST(DampingNavigation, DoneLeavesTheScreenAndRunsTheAnalysisWithTheEnteredRatios) {
-    const auto r = session(kToOption1 + "select 21\nedit 1 2\npress DONE\n" +
-                           "edit 1 0.05\nedit 2 0.1\npress DONE\ndump\n");
-    const auto& dump = r.lastDump();
+    const auto r = session(kToOption1 + "select 22\nedit 1 3\nedit 2 -2.5e-1\npress DONE\ndump\n" +
+                           "edit 1 0.05\nedit 2 0.1\nedit 3 0.2\npress DONE\ndump\n");
+    ASSERT_EQ(r.dumps.size(), 2u);
+    const auto& ratios = r.dumps[0];
+    expectStored(ratios, {{"RECORD", 21}, {"numdamp", 3}, {"SCALE1", -0.25}, {"err", 0}});
+    EXPECT_EQ(row(ratios, "damp"), (Row{0.02, 0.05, 0.1, 0.15, 0.2}));
+    ASSERT_EQ(windowCount(ratios), 1u);
+    EXPECT_EQ(styled(ratios, kOption1, "edit").size(), 3u);
     // The results window took the screen's place.
+    const auto& dump = r.dumps[1];
     ASSERT_EQ(windowCount(dump), 1u);
     EXPECT_TRUE(controlsOfStyle(dump.at("figures")[0], "edit").empty());
-    EXPECT_EQ(row(dump, "damp"), (Row{0.05, 0.1}));
-    EXPECT_EQ(numbers(global(dump, "SD")).size(), 2u);
+    EXPECT_EQ(row(dump, "damp"), (Row{0.05, 0.1, 0.2}));
+    EXPECT_EQ(numbers(global(dump, "SD")).size(), 3u);
     EXPECT_EQ(numbers(global(dump, "SA")).at(0).size(), 160u);
 }
 
