@@ -100,37 +100,28 @@ inline std::vector<json> styled(const json& dump, const std::string& name,
     return controlsOfStyle(onlyWindow(dump, name), style);
 }
 
-// The newest window named `name` in the last dump, read again with its
-// objects' keys in the order printed, which is the order in which each
-// object's properties were given.
-inline nlohmann::ordered_json newestOrdered(const ScriptResult& r, const std::string& name) {
-    nlohmann::ordered_json last, found;
-    for (const auto& line : r.outLines()) {
-        if (line.rfind("{\"globals\"", 0) == 0) last = nlohmann::ordered_json::parse(line);
-    }
-    if (last.is_null()) return found;
-    for (const auto& f : last.at("figures")) {
-        const auto& props = f.at("props");
-        if (props.contains("Name") && !props.at("Name").at("rows").empty() &&
-            props.at("Name").at("rows")[0] == name) {
-            found = f;
-        }
-    }
-    return found;
-}
-
-// Property names of the newest window named `name` in the order given,
-// then those of each of its controls, in creation order.
+// Property names of the newest window named `name` in the last dump, in
+// the order given, then those of each of its controls, in creation order.
+// The dump is read again keeping its objects' keys in the order printed,
+// which is the order in which each object's properties were given.
 inline std::vector<Names> propertyOrder(const ScriptResult& r, const std::string& name) {
     const auto keys = [](const nlohmann::ordered_json& props) {
         Names names;
         for (const auto& item : props.items()) names.push_back(item.key());
         return names;
     };
-    const auto f = newestOrdered(r, name);
-    if (f.is_null()) return {};
-    std::vector<Names> out = {keys(f.at("props"))};
-    for (const auto& c : f.at("children")) out.push_back(keys(c.at("props")));
+    nlohmann::ordered_json last;
+    for (const auto& line : r.outLines()) {
+        if (line.rfind("{\"globals\"", 0) == 0) last = nlohmann::ordered_json::parse(line);
+    }
+    std::vector<Names> out;
+    for (const auto& f : last.is_null() ? last : last.at("figures")) {
+        const auto& rows = f.at("props").contains("Name") ? f.at("props").at("Name").at("rows")
+                                                          : nlohmann::ordered_json::array();
+        if (rows.empty() || rows[0] != name) continue;
+        out = {keys(f.at("props"))};
+        for (const auto& c : f.at("children")) out.push_back(keys(c.at("props")));
+    }
     return out;
 }
 

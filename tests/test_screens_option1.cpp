@@ -139,33 +139,31 @@ TEST(InputScreens, EachFieldStoresOnlyAValidNumber) {
     }
 }
 
-// Reopened, each screen shows the stored choices.
+// With invalid input BACK stays; reopened, each screen shows the stored
+// choices.
 TEST(InputScreens, BackWithValidInputReturnsToARebuiltWelcomeWindow) {
-    const auto r = session(kToOption1 + "select 4\nedit 1 2\nedit 2 0.5\npress BACK\ndump\n" +
+    const auto r = session(kToOption1 + "edit 1 0\npress BACK\ndump\n" + kDismissError +
+                           kBackToOption1 + "select 4\nedit 1 2\nedit 2 0.5\npress BACK\ndump\n" +
                            kToOption1 + "dump\npress BACK\n" + kToOption2 +
                            "select 3 8\nedit 1 0.1\npress BACK\ndump\n" + kToOption2 + "dump\n");
-    ASSERT_EQ(r.dumps.size(), 4u);
-    for (const auto* back : {&r.dumps[0], &r.dumps[2]}) {
+    ASSERT_EQ(r.dumps.size(), 5u);
+    expectWindows(r.dumps[0], {{kOption1, 1}, {kWelcome, 0}, {kError, 1}});
+    for (const auto* back : {&r.dumps[1], &r.dumps[3]}) {
         EXPECT_EQ(windowCount(*back), 1u);
         EXPECT_EQ(controls(onlyWindow(*back, kWelcome)).size(), 8u);
         expectStored(*back, {{"RECORD", 3}, {"numdamp", 2}, {"SCALE1", 0.5}, {"err", 0}});
     }
-    const auto c = controls(onlyWindow(r.dumps[1], kOption1));
+    const auto c = controls(onlyWindow(r.dumps[2], kOption1));
     EXPECT_EQ(propNumbers(c[6], "Value"), Row{4});
     EXPECT_EQ(propNumbers(c[6], "ListboxTop"), Row{4});
     EXPECT_EQ(propText(c[8], "String"), "2");
     EXPECT_EQ(propText(c[9], "String"), "0.5");
 
-    EXPECT_EQ(row(r.dumps[2], "EQ"), (Row{2, 7}));
-    EXPECT_EQ(scalarOf(r.dumps[2], "DAMP"), 0.1);
-    const auto c2 = controls(onlyWindow(r.dumps[3], kOption2));
+    EXPECT_EQ(row(r.dumps[3], "EQ"), (Row{2, 7}));
+    EXPECT_EQ(scalarOf(r.dumps[3], "DAMP"), 0.1);
+    const auto c2 = controls(onlyWindow(r.dumps[4], kOption2));
     EXPECT_EQ(propNumbers(c2[6], "Value"), (Row{3, 8}));
     EXPECT_EQ(propText(c2[8], "String"), "0.1");
-}
-
-TEST(Option1Navigation, BackWithInvalidInputStays) {
-    const auto r = session(kToOption1 + "edit 1 0\npress BACK\ndump\n");
-    expectWindows(r.lastDump(), {{kOption1, 1}, {kWelcome, 0}, {kError, 1}});
 }
 
 // Quit on any input screen ends the session at once, without reading (and
