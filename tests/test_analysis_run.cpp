@@ -27,19 +27,16 @@ Row recordColumn(const std::string& name) {
 }
 
 // Rows and columns of a stored array.
-std::size_t rowsOf(const json& dump, const std::string& name) {
-    return global(dump, name).at("size")[0].get<std::size_t>();
-}
-std::size_t colsOf(const json& dump, const std::string& name) {
-    return global(dump, name).at("size")[1].get<std::size_t>();
+using Shape = std::vector<std::size_t>;
+Shape shape(const json& dump, const std::string& name) {
+    return global(dump, name).at("size").get<Shape>();
 }
 
 TEST(AnalysisRun, DefaultOption1RunFillsTheResultArrays) {
     const auto r = session("set option 1\neval velmora_gui06(0)\ndump\n");
     const auto& d = r.lastDump();
     for (const char* name : {"SD", "SV", "PSV", "SA"}) {
-        EXPECT_EQ(rowsOf(d, name), 5u) << name;
-        EXPECT_EQ(colsOf(d, name), 160u) << name;
+        EXPECT_EQ(shape(d, name), (Shape{5, 160})) << name;
     }
     const auto period = numbers(global(d, "PERIOD"));
     ASSERT_EQ(period.size(), 1u);
@@ -88,22 +85,20 @@ TEST(AnalysisRun, LaterRunsCutTheArraysToTheirShape) {
     // Option 1 with 2 ratios after 5: two rows; record 12 has 1310 samples,
     // scaled by -2, no zero tail.
     const auto& one = r.dumps[0];
-    EXPECT_EQ(rowsOf(one, "SD"), 2u);
-    EXPECT_EQ(rowsOf(one, "SA"), 2u);
+    EXPECT_EQ(shape(one, "SD"), (Shape{2, 160}));
+    EXPECT_EQ(shape(one, "SA"), (Shape{2, 160}));
     const auto park = recordColumn("Park040");
-    const auto acc1 = numbers(global(one, "ACC"));
-    ASSERT_EQ(acc1[0].size(), 1310u);
-    EXPECT_EQ(colsOf(one, "TIME"), 1310u);
-    EXPECT_EQ(acc1[0][700], -2 * park[700]);
+    ASSERT_EQ(shape(one, "ACC"), (Shape{1, 1310}));
+    EXPECT_EQ(shape(one, "TIME"), (Shape{1, 1310}));
+    EXPECT_EQ(numbers(global(one, "ACC"))[0][700], -2 * park[700]);
 
     // Option 2 after Option 1: ACC 3 x 1500 in the order of EQ, zero tail for
     // the short record, TIME 1 x 1500.
     const auto& two = r.dumps[1];
-    EXPECT_EQ(rowsOf(two, "SD"), 3u);
+    EXPECT_EQ(shape(two, "SD"), (Shape{3, 160}));
+    ASSERT_EQ(shape(two, "ACC"), (Shape{3, 1500}));
+    EXPECT_EQ(shape(two, "TIME"), (Shape{1, 1500}));
     const auto acc2 = numbers(global(two, "ACC"));
-    ASSERT_EQ(acc2.size(), 3u);
-    for (const auto& row : acc2) EXPECT_EQ(row.size(), 1500u);
-    EXPECT_EQ(colsOf(two, "TIME"), 1500u);
     EXPECT_EQ(acc2[0][1309], 0.5 * park[1309]);
     for (std::size_t k = 1310; k < 1500; ++k) EXPECT_EQ(acc2[0][k], 0.0) << k;
     EXPECT_EQ(acc2[1][1499], recordColumn("Nridge1")[1499]);
@@ -111,8 +106,8 @@ TEST(AnalysisRun, LaterRunsCutTheArraysToTheirShape) {
     EXPECT_EQ(countNamed(two, kOption2), 1u);
 
     // Any option other than 1 runs Option 2.
-    EXPECT_EQ(rowsOf(r.dumps[2], "SD"), 1u);
-    EXPECT_EQ(rowsOf(r.dumps[2], "ACC"), 1u);
+    EXPECT_EQ(shape(r.dumps[2], "SD"), (Shape{1, 160}));
+    EXPECT_EQ(shape(r.dumps[2], "ACC"), (Shape{1, 1500}));
     // An action other than 0 does nothing.
     EXPECT_TRUE(r.dumps[3] == r.dumps[2]);
 }
