@@ -39,8 +39,6 @@ inline Row rgb(double r, double g, double b) {
 }
 inline const Row kPanel = rgb(167, 186, 167);
 inline const Row kButtonFace = rgb(227, 224, 219);
-inline const Row kNavigationText = rgb(62, 62, 62);
-inline const Row kWhite = {1, 1, 1};
 
 // The properties a frame, a label and a push button are given, in order.
 inline const Names kFrameProps = {"Parent", "Units", "BackgroundColor", "ListboxTop", "Position",
@@ -129,6 +127,12 @@ inline Names texts(const std::vector<json>& objects, const std::string& prop) {
     Names out;
     for (const auto& o : objects) out.push_back(propText(o, prop));
     return out;
+}
+
+// The object's text properties hold the given values.
+inline void expectTexts(const json& object,
+                        const std::vector<std::pair<std::string, std::string>>& expected) {
+    for (const auto& [name, value] : expected) EXPECT_EQ(propText(object, name), value) << name;
 }
 
 // What a control shows: its style, text, callback and place.

@@ -19,12 +19,12 @@ TEST(ErrorWindow, IsASmallDialogThatHoldsTheScreenWhileItsErrorIsPending) {
                            kBackToOption1 + "select 3\npress DONE\ndump\n");
     const auto& dump = r.lastDump();
     const auto window = onlyWindow(dump, kError);
-    EXPECT_EQ(propText(window, "Units"), "points");
     EXPECT_EQ(propNumbers(window, "Color"), kPanel);
     EXPECT_EQ(propNumbers(window, "Position"), (Row{249, 219.75, 270, 99.75}));
-    EXPECT_EQ(propText(window, "HandleVisibility"), "callback");
-    EXPECT_EQ(propText(window, "Resize"), "off");
-    EXPECT_EQ(propText(window, "Tag"), "TMWWaitbar");
+    expectTexts(window, {{"Units", "points"},
+                         {"HandleVisibility", "callback"},
+                         {"Resize", "off"},
+                         {"Tag", "TMWWaitbar"}});
     // With IntegerHandle off the window takes no window number.
     EXPECT_NE(handleOf(window), std::floor(handleOf(window)));
 

@@ -32,8 +32,8 @@ TEST(Option1Screen, OpensFromItsButtonAndShowsTheStoredChoicesInItsElevenControl
                          {"edit", "1", "", {180, 155, 50.25, 15}},
                          {"text", "Specify SCALE Factor:", "", {45, 152.5, 130.75, 19.5}}});
     const auto c = controls(window);
-    EXPECT_EQ(propNumbers(c[2], "ForegroundColor"), kNavigationText);
-    EXPECT_EQ(propNumbers(c[3], "ForegroundColor"), kNavigationText);
+    EXPECT_EQ(propNumbers(c[2], "ForegroundColor"), rgb(62, 62, 62));
+    EXPECT_EQ(propNumbers(c[3], "ForegroundColor"), rgb(62, 62, 62));
     EXPECT_TRUE(prop(c[7], "ForegroundColor").is_null());
 
     // The list shows every catalogue line, the chosen record selected and
@@ -44,12 +44,12 @@ TEST(Option1Screen, OpensFromItsButtonAndShowsTheStoredChoicesInItsElevenControl
     EXPECT_EQ(propNumbers(list, "ListboxTop"), Row{2});
     EXPECT_EQ(propText(list, "FontName"), "Fixedsys");
     EXPECT_EQ(propNumbers(list, "FontSize"), Row{9});
-    EXPECT_EQ(propNumbers(list, "BackgroundColor"), kWhite);
+    EXPECT_EQ(propNumbers(list, "BackgroundColor"), (Row{1, 1, 1}));
     for (std::size_t i : {8u, 9u}) {
-        EXPECT_EQ(propText(c[i], "FontName"), "fixedsys");
         EXPECT_EQ(propNumbers(c[i], "FontSize"), Row{11});
-        EXPECT_EQ(propText(c[i], "HorizontalAlignment"), "right");
-        EXPECT_EQ(propText(c[i], "Tag"), "EditText1");
+        expectTexts(
+            c[i],
+            {{"FontName", "fixedsys"}, {"HorizontalAlignment", "right"}, {"Tag", "EditText1"}});
     }
 
     // The reading step finds its three controls through the stored handles.
@@ -135,7 +135,17 @@ TEST(InputScreens, EachFieldStoresOnlyAValidNumber) {
         ratios.resize(std::max<std::size_t>(n, 5));
         shown.resize(n);
         EXPECT_EQ(row(dump, "damp"), ratios);
-        EXPECT_EQ(texts(styled(dump, kOption1, "edit"), "String"), shown);
+        const auto fields = styled(dump, kOption1, "edit");
+        EXPECT_EQ(texts(fields, "String"), shown);
+        // The fields go down the panel, 20 points apart (nine reach 103);
+        // their handles form a column, field i in row i.
+        std::vector<Row> column;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            EXPECT_EQ(propNumbers(fields[i], "Position"),
+                      (Row{245, 263 - 20.0 * static_cast<double>(i), 50.25, 15}));
+            column.push_back({handleOf(fields[i])});
+        }
+        EXPECT_EQ(numbers(global(dump, "hdamp")), column);
     }
 }
 

@@ -37,10 +37,10 @@ TEST(ScaleScreen, ShowsAFieldAndALabelPerRecordAndStoresTheFactorsInOrderPerReco
     const auto c = controls(onlyWindow(dump, kOption2));
     for (std::size_t i : {8u, 9u}) {
         EXPECT_EQ(textRows(prop(c[i], "String")).size(), 1u);
-        EXPECT_EQ(propText(c[i], "Tag"), "StaticText2");
-        EXPECT_EQ(propText(c[i], "FontName"), "Fixedsys");
         EXPECT_EQ(propNumbers(c[i], "BackgroundColor"), kButtonFace);
-        EXPECT_EQ(propText(c[i], "HorizontalAlignment"), "left");
+        expectTexts(
+            c[i],
+            {{"Tag", "StaticText2"}, {"FontName", "Fixedsys"}, {"HorizontalAlignment", "left"}});
     }
     // The labels' table: number and short name of every catalogue row.
     const auto labels = textRows(global(dump, "EQ_charl"));
