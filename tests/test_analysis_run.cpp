@@ -1,7 +1,5 @@
 // The analysis run end to end through velmora-script: result arrays, their
 // shapes and cutting, and what a record that cannot be loaded leaves behind.
-#include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cmath>
@@ -9,46 +7,36 @@
 
 #include "engine/solver.h"
 #include "host/matfile.h"
-#include "support/script_runner.h"
+#include "test_screens_common.h"
 
-namespace velmora {
+namespace velmora::screens_test {
 namespace {
 
-using namespace velmora::testing;
 namespace fs = std::filesystem;
-
-const std::string kOption1Name =
-    "VELMORA: OPTION 1 - A SINGLE EARTHQUAKE AND A SET OF DAMPING RATIOS";
-const std::string kOption2Name =
-    "VELMORA: OPTION 2 - A SET OF EARTHQUAKES AND A SINGLE DAMPING RATIO";
 
 std::string dataDir() {
     return std::string(VELMORA_BUILD_DIR) + "/data";
 }
 
 // Column 2 of a record file, read independently of the program's loader.
-std::vector<double> recordColumn(const std::string& name) {
+Row recordColumn(const std::string& name) {
     const auto file = mlfLoadStruct(dataDir() + "/" + name + ".mat");
     const Value& m = file.at(name);
-    return std::vector<double>(m.data().begin() + static_cast<std::ptrdiff_t>(m.rows()),
-                               m.data().begin() + static_cast<std::ptrdiff_t>(2 * m.rows()));
+    return Row(m.data().begin() + static_cast<std::ptrdiff_t>(m.rows()),
+               m.data().begin() + static_cast<std::ptrdiff_t>(2 * m.rows()));
 }
 
-std::size_t rowsOf(const nlohmann::json& v) {
-    return v.at("size")[0].get<std::size_t>();
-}
-std::size_t colsOf(const nlohmann::json& v) {
-    return v.at("size")[1].get<std::size_t>();
+// Rows and columns of a stored array.
+using Shape = std::vector<std::size_t>;
+Shape shape(const json& dump, const std::string& name) {
+    return global(dump, name).at("size").get<Shape>();
 }
 
 TEST(AnalysisRun, DefaultOption1RunFillsTheResultArrays) {
-    const auto r = runScript("set option 1\neval velmora_gui06(0)\ndump\n");
-    ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_TRUE(r.errors.empty()) << r.out;
+    const auto r = session("set option 1\neval velmora_gui06(0)\ndump\n");
     const auto& d = r.lastDump();
     for (const char* name : {"SD", "SV", "PSV", "SA"}) {
-        EXPECT_EQ(rowsOf(global(d, name)), 5u) << name;
-        EXPECT_EQ(colsOf(global(d, name)), 160u) << name;
+        EXPECT_EQ(shape(d, name), (Shape{5, 160})) << name;
     }
     const auto period = numbers(global(d, "PERIOD"));
     ASSERT_EQ(period.size(), 1u);
@@ -80,12 +68,11 @@ TEST(AnalysisRun, DefaultOption1RunFillsTheResultArrays) {
     for (std::size_t j = 0; j < 160; ++j) EXPECT_LT(sd[4][j], sd[0][j]) << j;
 
     // The please-wait window is gone and the results window is open.
-    EXPECT_TRUE(figuresNamed(d, "VELMORA: Please Wait...").empty());
-    EXPECT_EQ(figuresNamed(d, kOption1Name).size(), 1u);
+    expectWindows(d, {{"VELMORA: Please Wait...", 0}, {kOption1, 1}});
 }
 
 TEST(AnalysisRun, LaterRunsCutTheArraysToTheirShape) {
-    const auto r = runScript(
+    const auto r = session(
         "set option 1\neval velmora_gui06(0)\n"
         "set numdamp 2\nset damp [0.05 0.1 0.15 0.2 0.25]\nset RECORD 12\nset SCALE1 -2\n"
         "eval velmora_gui06(0)\ndump\n"
@@ -93,68 +80,55 @@ TEST(AnalysisRun, LaterRunsCutTheArraysToTheirShape) {
         "eval velmora_gui06(0)\ndump\n"
         "set option 0\nset EQ [20]\nset numquakes 1\nset SCALE2 [1]\neval velmora_gui06(0)\ndump\n"
         "eval velmora_gui06(1)\ndump\n");
-    ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 4u) << r.out;
-    ASSERT_TRUE(r.errors.empty()) << r.out;
 
     // Option 1 with 2 ratios after 5: two rows; record 12 has 1310 samples,
     // scaled by -2, no zero tail.
     const auto& one = r.dumps[0];
-    EXPECT_EQ(rowsOf(global(one, "SD")), 2u);
-    EXPECT_EQ(rowsOf(global(one, "SA")), 2u);
+    EXPECT_EQ(shape(one, "SD"), (Shape{2, 160}));
+    EXPECT_EQ(shape(one, "SA"), (Shape{2, 160}));
     const auto park = recordColumn("Park040");
-    const auto acc1 = numbers(global(one, "ACC"));
-    ASSERT_EQ(acc1[0].size(), 1310u);
-    EXPECT_EQ(colsOf(global(one, "TIME")), 1310u);
-    EXPECT_EQ(acc1[0][700], -2 * park[700]);
+    ASSERT_EQ(shape(one, "ACC"), (Shape{1, 1310}));
+    EXPECT_EQ(shape(one, "TIME"), (Shape{1, 1310}));
+    EXPECT_EQ(numbers(global(one, "ACC"))[0][700], -2 * park[700]);
 
     // Option 2 after Option 1: ACC 3 x 1500 in the order of EQ, zero tail for
     // the short record, TIME 1 x 1500.
     const auto& two = r.dumps[1];
-    EXPECT_EQ(rowsOf(global(two, "SD")), 3u);
+    EXPECT_EQ(shape(two, "SD"), (Shape{3, 160}));
+    ASSERT_EQ(shape(two, "ACC"), (Shape{3, 1500}));
+    EXPECT_EQ(shape(two, "TIME"), (Shape{1, 1500}));
     const auto acc2 = numbers(global(two, "ACC"));
-    ASSERT_EQ(acc2.size(), 3u);
-    for (const auto& row : acc2) EXPECT_EQ(row.size(), 1500u);
-    EXPECT_EQ(colsOf(global(two, "TIME")), 1500u);
     EXPECT_EQ(acc2[0][1309], 0.5 * park[1309]);
     for (std::size_t k = 1310; k < 1500; ++k) EXPECT_EQ(acc2[0][k], 0.0) << k;
-    const auto nridge = recordColumn("Nridge1");
-    EXPECT_EQ(acc2[1][1499], nridge[1499]);
+    EXPECT_EQ(acc2[1][1499], recordColumn("Nridge1")[1499]);
     EXPECT_EQ(acc2[2][3], 2 * recordColumn("Impval1")[3]);
-    EXPECT_EQ(figuresNamed(two, kOption2Name).size(), 1u);
+    EXPECT_EQ(countNamed(two, kOption2), 1u);
 
     // Any option other than 1 runs Option 2.
-    EXPECT_EQ(rowsOf(global(r.dumps[2], "SD")), 1u);
-    EXPECT_EQ(rowsOf(global(r.dumps[2], "ACC")), 1u);
+    EXPECT_EQ(shape(r.dumps[2], "SD"), (Shape{1, 160}));
+    EXPECT_EQ(shape(r.dumps[2], "ACC"), (Shape{1, 1500}));
     // An action other than 0 does nothing.
     EXPECT_TRUE(r.dumps[3] == r.dumps[2]);
 }
 
-// A copy of the data folder without one record file.
-struct DataWithout {
-    fs::path dir;
-    explicit DataWithout(const std::string& missing) {
-        dir = fs::temp_directory_path() / ("velmora-data-" + std::to_string(::getpid()) + missing);
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(dataDir())) {
-            if (e.path().extension() == ".mat" && e.path().filename() != missing) {
-                fs::copy_file(e.path(), dir / e.path().filename());
-            }
+TEST(AnalysisRun, AMissingRecordLeavesResultsAndScreensIntact) {
+    // A copy of the data folder without one record file.
+    const fs::path dir = fs::temp_directory_path() / ("velmora-data-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const auto& e : fs::directory_iterator(dataDir())) {
+        if (e.path().extension() == ".mat" && e.path().filename() != "Nridge1.mat") {
+            fs::copy_file(e.path(), dir / e.path().filename());
         }
     }
-    ~DataWithout() { fs::remove_all(dir); }
-    std::string env() const { return "VELMORA_DATA=" + dir.string(); }
-};
-
-TEST(AnalysisRun, AMissingRecordLeavesResultsAndScreensIntact) {
-    const DataWithout data("Nridge1.mat");
     const auto r = runScript(
         "set option 1\nset RECORD 2\neval velmora_gui06(0)\ndump\n"
         "set RECORD 5\nset numdamp 2\neval velmora_gui06(0)\ndump\n"
         "set option 2\nset EQ [1 5]\nset numquakes 2\nset SCALE2 [1 1]\n"
         "eval velmora_gui06(0)\ndump\n",
-        {data.env()});
+        {"VELMORA_DATA=" + dir.string()});
+    fs::remove_all(dir);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 3u);
     ASSERT_EQ(r.errors.size(), 2u) << r.out;
@@ -165,22 +139,21 @@ TEST(AnalysisRun, AMissingRecordLeavesResultsAndScreensIntact) {
         for (const char* name : {"SD", "SV", "PSV", "SA", "PERIOD", "TIME", "ACC"}) {
             EXPECT_TRUE(global(*after, name) == global(before, name)) << name;
         }
-        EXPECT_TRUE(figuresNamed(*after, "VELMORA: Please Wait...").empty());
+        EXPECT_EQ(countNamed(*after, "VELMORA: Please Wait..."), 0u);
     }
     // Option 1 returns to the damping ratios screen with its two fields and
     // the user's choices; Option 2 to the scale factors screen.
     const auto& one = r.dumps[1];
-    EXPECT_EQ(scalar(global(one, "RECORD")), 5);
-    EXPECT_EQ(scalar(global(one, "numdamp")), 2);
-    const auto screens1 = figuresNamed(one, kOption1Name);
+    expectStored(one, {{"RECORD", 5}, {"numdamp", 2}});
+    const auto screens1 = figuresNamed(one, kOption1);
     ASSERT_FALSE(screens1.empty());
     EXPECT_EQ(controlsOfStyle(screens1.back(), "edit").size(), 2u);
     const auto& two = r.dumps[2];
-    EXPECT_EQ(numbers(global(two, "EQ")), (std::vector<std::vector<double>>{{1, 5}}));
-    const auto screens2 = figuresNamed(two, kOption2Name);
+    EXPECT_EQ(numbers(global(two, "EQ")), (std::vector<Row>{{1, 5}}));
+    const auto screens2 = figuresNamed(two, kOption2);
     ASSERT_FALSE(screens2.empty());
     EXPECT_EQ(controlsOfStyle(screens2.back(), "edit").size(), 2u);
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::screens_test

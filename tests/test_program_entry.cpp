@@ -8,31 +8,30 @@ namespace {
 
 using namespace velmora::testing;
 
+// "-platform offscreen" belongs to the window system and is removed by it;
+// the word after it is left for the program, which refuses it.
 TEST(ProgramEntry, AWordLeftOnTheCommandLineShowsNothingAndFails) {
-    const auto r =
-        runProcess(builtProgram("velmora"), {"extra-word"}, "", {"QT_QPA_PLATFORM=offscreen"});
-    EXPECT_EQ(r.status, 2);
-    // The window system may add its own notes on stderr; the program's line
-    // is there exactly once.
-    const std::string message =
-        "Run-time Error: File: velmora_gui Line: 1 Column: 0 The function \"velmora_gui\" "
-        "was called with more than the declared number of inputs (0)\n";
-    const auto at = r.err.find(message);
-    EXPECT_NE(at, std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find(message, at + 1), std::string::npos);
-    EXPECT_EQ(r.out, "");  // no credits
+    for (const auto& args : {std::vector<std::string>{"extra-word"},
+                             std::vector<std::string>{"-platform", "offscreen", "again"}}) {
+        const auto r = runProcess(builtProgram("velmora"), args, "", {"QT_QPA_PLATFORM=offscreen"});
+        EXPECT_EQ(r.status, 2) << args.back();
+        // The window system may add its own notes on stderr; the program's
+        // line is there exactly once.
+        const std::string message =
+            "Run-time Error: File: velmora_gui Line: 1 Column: 0 The function \"velmora_gui\" "
+            "was called with more than the declared number of inputs (0)\n";
+        const auto at = r.err.find(message);
+        EXPECT_NE(at, std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(message, at + 1), std::string::npos);
+        EXPECT_EQ(r.out, "");  // no credits
+    }
 }
 
-TEST(ProgramEntry, HostWordsAreTakenByTheHostNotTheProgram) {
-    // "-platform offscreen" belongs to the window system and is removed by
-    // it; the word after it is left for the program, which refuses it.
-    const auto r = runProcess(builtProgram("velmora"), {"-platform", "offscreen", "again"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_NE(r.err.find("declared number of inputs (0)"), std::string::npos);
-}
-
+// A command's error ends only that command.
 TEST(ProgramEntry, ScriptSessionPrintsTheCreditsAndEndsCleanly) {
-    const auto r = runScript("dump\n");
+    const auto r = runScript(
+        "frobnicate\neval velmora_gui01(1, 2)\neval velmora_gui01(1)(\nset RECORD abc\nset RECORD "
+        "[3 4]\ndump\n");
     EXPECT_EQ(r.status, 0) << r.err;
     const auto lines = r.outLines();
     ASSERT_GE(lines.size(), 14u);
@@ -56,13 +55,6 @@ TEST(ProgramEntry, ScriptSessionPrintsTheCreditsAndEndsCleanly) {
         EXPECT_GT(at, last) << name;
         last = at;
     }
-}
-
-TEST(ProgramEntry, ScriptCommandErrorsEndOnlyThatCommand) {
-    const auto r = runScript(
-        "frobnicate\neval velmora_gui01(1, 2)\neval velmora_gui01(1)(\nset RECORD abc\nset RECORD "
-        "[3 4]\ndump\n");
-    EXPECT_EQ(r.status, 0);
     ASSERT_EQ(r.errors.size(), 4u) << r.out;
     EXPECT_NE(r.errors[0].find("Unknown command"), std::string::npos);
     EXPECT_NE(r.errors[1].find("Invalid callback"), std::string::npos);

@@ -18,7 +18,8 @@ Handle barPatch(Handle f) {
     return p.empty() ? -1 : p[0];
 }
 
-TEST_F(ProgramTest, PleaseWaitWindowTree) {
+// The tree of the please-wait window, then waitbar moving its bar.
+TEST_F(ProgramTest, PleaseWaitWindowTreeAndWaitbarAdvancingItsBar) {
     inCallback([&] {
         EXPECT_TRUE(velmora_gui06wait(0).isEmpty());
         const Handle f = velmora_gui06wait(1).toDouble();
@@ -47,33 +48,30 @@ TEST_F(ProgramTest, PleaseWaitWindowTree) {
         EXPECT_EQ(mlfGet(axes, "YLabel").toDouble(), kids[4]);
         EXPECT_EQ(mlfGet(axes, "ZLabel").toDouble(), kids[5]);
         // The bar starts with zero width.
-        EXPECT_EQ(mlfGet(kids[1], "XData"), Value::column({0, 0, 0, 0}));
-    });
-}
+        const Handle bar = barPatch(f);
+        EXPECT_EQ(bar, kids[1]);
+        EXPECT_EQ(mlfGet(bar, "XData"), Value::column({0, 0, 0, 0}));
 
-TEST_F(ProgramTest, WaitbarAdvancesThePleaseWaitBar) {
-    inCallback([&] {
-        const Handle f = velmora_gui06wait(1).toDouble();
         const Value a = Value::scalar(0.2), b = Value::scalar(0.4);
         waitbar(0, &a, nullptr);
-        EXPECT_EQ(mlfGet(barPatch(f), "XData"), Value::column({0, 20, 20, 0}));
-        const Handle same = waitbar(1, &b, nullptr).toDouble();
-        EXPECT_EQ(same, f);
-        EXPECT_EQ(mlfGet(barPatch(f), "XData"), Value::column({20, 40, 40, 20}));
+        EXPECT_EQ(mlfGet(bar, "XData"), Value::column({0, 20, 20, 0}));
+        EXPECT_EQ(waitbar(1, &b, nullptr).toDouble(), f);
+        EXPECT_EQ(mlfGet(bar, "XData"), Value::column({20, 40, 40, 20}));
         const Value over = Value::scalar(1.7), under = Value::scalar(-0.2);
         waitbar(0, &over, nullptr);
-        EXPECT_EQ(mlfGet(barPatch(f), "XData")(2), 100);
+        EXPECT_EQ(mlfGet(bar, "XData")(2), 100);
         const Value handle = Value::scalar(f);
         waitbar(0, &under, &handle);
-        EXPECT_EQ(mlfGet(barPatch(f), "XData")(2), 0);
+        EXPECT_EQ(mlfGet(bar, "XData")(2), 0);
         // Not a number: the clamp's upper limit, a full bar.
         const Value nan = Value::scalar(std::nan(""));
         waitbar(0, &nan, nullptr);
-        EXPECT_EQ(mlfGet(barPatch(f), "XData"), Value::column({0, 100, 100, 0}));
+        EXPECT_EQ(mlfGet(bar, "XData"), Value::column({0, 100, 100, 0}));
         waitbar(0, &under, &handle);
         waitbar(0, &nan, &handle);
-        EXPECT_EQ(mlfGet(barPatch(f), "XData"), Value::column({0, 100, 100, 0}));
-        EXPECT_EQ(mlfAllchild(0).size(), 1u);  // no new window
+        EXPECT_EQ(mlfGet(bar, "XData"), Value::column({0, 100, 100, 0}));
+        // No new window: the two are those of both please-wait calls.
+        EXPECT_EQ(mlfAllchild(0).size(), 2u);
     });
 }
 

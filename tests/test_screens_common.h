@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ namespace velmora::screens_test {
 
 using nlohmann::json;
 using namespace velmora::testing;
+using Names = std::vector<std::string>;
+using Row = std::vector<double>;
 
 inline const std::string kWelcome = "VELMORA: Welcome";
 inline const std::string kOption1 =
@@ -28,21 +31,40 @@ inline const std::string kToOption1 =
 inline const std::string kToOption2 =
     "press OPTION 2 - A SET OF EARTHQUAKES AND A SINGLE DAMPING RATIO \n";
 inline const std::string kBackToOption1 = "window " + kOption1 + "\n";
-inline const std::string kBackToOption2 = "window " + kOption2 + "\n";
 inline const std::string kDismissError = "window " + kError + "\npress BACK\n";
 
 // A colour given on the 0 to 255 scale.
-inline std::vector<double> rgb(double r, double g, double b) {
+inline Row rgb(double r, double g, double b) {
     return {r / 255.0, g / 255.0, b / 255.0};
 }
-inline const std::vector<double> kPanel = rgb(167, 186, 167);
-inline const std::vector<double> kButtonFace = rgb(227, 224, 219);
-inline const std::vector<double> kNavigationText = rgb(62, 62, 62);
-inline const std::vector<double> kWhite = {1, 1, 1};
+inline const Row kPanel = rgb(167, 186, 167);
+inline const Row kButtonFace = rgb(227, 224, 219);
+
+// The properties a frame, a label and a push button are given, in order.
+inline const Names kFrameProps = {"Parent", "Units", "BackgroundColor", "ListboxTop", "Position",
+                                  "Style",  "Tag"};
+inline const Names kLabelProps = {
+    "Parent",     "Units",    "BackgroundColor", "FontName", "FontSize", "FontWeight",
+    "ListboxTop", "Position", "String",          "Style",    "Tag"};
+inline const Names kButtonProps = {
+    "Parent",     "Units",    "BackgroundColor", "Callback",
+    "FontName",   "FontSize", "FontWeight",      "HorizontalAlignment",
+    "ListboxTop", "Position", "String",          "Tag"};
+
+// The properties every full-size window is given, in order.
+inline const Names kWindowProps = {"Color",         "Colormap",   "MenuBar",  "Name", "NumberTitle",
+                                   "PaperPosition", "PaperUnits", "Position", "Tag",  "ToolBar"};
+
+// `names` with `added` put after `after`.
+inline Names withAfter(Names names, const std::string& after, const std::string& added) {
+    names.insert(std::find(names.begin(), names.end(), after) + 1, added);
+    return names;
+}
 
 // Runs a session and fails the test when it did not end cleanly.
-inline ScriptResult session(const std::string& script) {
-    ScriptResult r = runScript(script);
+inline ScriptResult session(const std::string& script,
+                            const std::vector<std::string>& extraEnv = {}) {
+    ScriptResult r = runScript(script, extraEnv);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.errors.empty()) << r.out;
     return r;
@@ -62,75 +84,98 @@ inline std::size_t windowCount(const json& dump) {
     return dump.at("figures").size();
 }
 
+inline std::size_t countNamed(const json& dump, const std::string& name) {
+    return figuresNamed(dump, name).size();
+}
+
 inline std::vector<json> controls(const json& window) {
     return childrenOfType(window, "uicontrol");
 }
 
-// The last dump read again with its objects' keys in the order printed,
+// The controls of style `style` of the one window named `name`.
+inline std::vector<json> styled(const json& dump, const std::string& name,
+                                const std::string& style) {
+    return controlsOfStyle(onlyWindow(dump, name), style);
+}
+
+// Property names of the newest window named `name` in the last dump, in
+// the order given, then those of each of its controls, in creation order.
+// The dump is read again keeping its objects' keys in the order printed,
 // which is the order in which each object's properties were given.
-inline nlohmann::ordered_json lastOrderedDump(const ScriptResult& r) {
+inline std::vector<Names> propertyOrder(const ScriptResult& r, const std::string& name) {
+    const auto keys = [](const nlohmann::ordered_json& props) {
+        Names names;
+        for (const auto& item : props.items()) names.push_back(item.key());
+        return names;
+    };
     nlohmann::ordered_json last;
     for (const auto& line : r.outLines()) {
         if (line.rfind("{\"globals\"", 0) == 0) last = nlohmann::ordered_json::parse(line);
     }
-    return last;
-}
-
-// Property names of every control of the newest window named `name`, in
-// creation order, each list in the order the properties were given.
-inline std::vector<std::vector<std::string>> controlPropertyOrder(const ScriptResult& r,
-                                                                  const std::string& name) {
-    std::vector<std::vector<std::string>> out;
-    const auto dump = lastOrderedDump(r);
-    if (dump.is_null()) return out;
-    for (const auto& f : dump.at("figures")) {
-        const auto& props = f.at("props");
-        if (!props.contains("Name") || props.at("Name").at("rows").empty() ||
-            props.at("Name").at("rows")[0] != name) {
-            continue;
-        }
-        out.clear();
-        for (const auto& c : f.at("children")) {
-            std::vector<std::string> names;
-            for (const auto& item : c.at("props").items()) names.push_back(item.key());
-            out.push_back(names);
-        }
+    std::vector<Names> out;
+    for (const auto& f : last.is_null() ? last : last.at("figures")) {
+        const auto& rows = f.at("props").contains("Name") ? f.at("props").at("Name").at("rows")
+                                                          : nlohmann::ordered_json::array();
+        if (rows.empty() || rows[0] != name) continue;
+        out = {keys(f.at("props"))};
+        for (const auto& c : f.at("children")) out.push_back(keys(c.at("props")));
     }
     return out;
 }
 
-// Property names of the newest window named `name`, in the order given.
-inline std::vector<std::string> windowPropertyOrder(const ScriptResult& r,
-                                                    const std::string& name) {
-    std::vector<std::string> names;
-    const auto dump = lastOrderedDump(r);
-    if (dump.is_null()) return names;
-    for (const auto& f : dump.at("figures")) {
-        const auto& props = f.at("props");
-        if (!props.contains("Name") || props.at("Name").at("rows").empty() ||
-            props.at("Name").at("rows")[0] != name) {
-            continue;
-        }
-        names.clear();
-        for (const auto& item : props.items()) names.push_back(item.key());
-    }
-    return names;
-}
-
-inline std::vector<std::string> texts(const std::vector<json>& objects, const std::string& prop) {
-    std::vector<std::string> out;
+inline Names texts(const std::vector<json>& objects, const std::string& prop) {
+    Names out;
     for (const auto& o : objects) out.push_back(propText(o, prop));
     return out;
+}
+
+// The object's text properties hold the given values.
+inline void expectTexts(const json& object,
+                        const std::vector<std::pair<std::string, std::string>>& expected) {
+    for (const auto& [name, value] : expected) EXPECT_EQ(propText(object, name), value) << name;
+}
+
+// What a control shows: its style, text, callback and place.
+struct Shown {
+    std::string style, string, callback;
+    Row position;
+};
+inline void expectShown(const json& window, const std::vector<Shown>& expected) {
+    const auto c = controls(window);
+    ASSERT_EQ(c.size(), expected.size());
+    for (std::size_t i = 0; i < c.size(); ++i) {
+        SCOPED_TRACE("control " + std::to_string(i + 1));
+        EXPECT_EQ(propText(c[i], "Style"), expected[i].style);
+        EXPECT_EQ(propText(c[i], "String"), expected[i].string);
+        EXPECT_EQ(propText(c[i], "Callback"), expected[i].callback);
+        EXPECT_EQ(propNumbers(c[i], "Position"), expected[i].position);
+    }
 }
 
 inline double handleOf(const json& object) {
     return object.at("handle").get<double>();
 }
 
-inline std::vector<double> row(const json& dump, const std::string& name) {
-    std::vector<double> out;
+inline Row row(const json& dump, const std::string& name) {
+    Row out;
     for (const auto& r : numbers(global(dump, name))) out.insert(out.end(), r.begin(), r.end());
     return out;
+}
+
+inline double scalarOf(const json& dump, const std::string& name) {
+    return scalar(global(dump, name));
+}
+
+// The dump's scalar globals hold the given values.
+inline void expectStored(const json& dump,
+                         const std::vector<std::pair<std::string, double>>& expected) {
+    for (const auto& [name, value] : expected) EXPECT_EQ(scalarOf(dump, name), value) << name;
+}
+
+// The dump has the given number of windows of each name.
+inline void expectWindows(const json& dump,
+                          const std::vector<std::pair<std::string, std::size_t>>& expected) {
+    for (const auto& [name, n] : expected) EXPECT_EQ(countNamed(dump, name), n) << name;
 }
 
 }  // namespace velmora::screens_test

@@ -1,13 +1,12 @@
 #include "support/script_runner.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace velmora::testing {
 
@@ -23,6 +22,17 @@ const nlohmann::json& ScriptResult::lastDump() const {
     if (dumps.empty()) throw std::runtime_error("the script printed no dump; stdout: " + out);
     return dumps.back();
 }
+
+namespace {
+// Reads `fd` to its end into `sink`, then closes it.
+void readAll(int fd, std::string& sink) {
+    char buf[65536];
+    for (ssize_t got; (got = read(fd, buf, sizeof buf)) > 0;) {
+        sink.append(buf, static_cast<std::size_t>(got));
+    }
+    close(fd);
+}
+}  // namespace
 
 std::string builtProgram(const std::string& name) {
     return std::string(VELMORA_BUILD_DIR) + "/" + name;
@@ -51,47 +61,21 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     close(inPipe[0]);
     close(outPipe[1]);
     close(errPipe[1]);
-    ProcessResult r;
-    std::size_t written = 0;
-    int inFd = inPipe[1];
-    if (input.empty()) {
-        close(inFd);
-        inFd = -1;
-    }
-    fcntl(outPipe[0], F_SETFL, O_NONBLOCK);
-    fcntl(errPipe[0], F_SETFL, O_NONBLOCK);
-    if (inFd >= 0) fcntl(inFd, F_SETFL, O_NONBLOCK);
-    bool outOpen = true, errOpen = true;
-    char buf[65536];
-    while (outOpen || errOpen) {
-        pollfd fds[3];
-        int n = 0;
-        if (outOpen) fds[n++] = {outPipe[0], POLLIN, 0};
-        if (errOpen) fds[n++] = {errPipe[0], POLLIN, 0};
-        if (inFd >= 0) fds[n++] = {inFd, POLLOUT, 0};
-        if (poll(fds, static_cast<nfds_t>(n), 120000) <= 0) break;
-        for (int i = 0; i < n; ++i) {
-            if (fds[i].fd == inFd && (fds[i].revents & (POLLOUT | POLLERR | POLLHUP))) {
-                const ssize_t w = write(inFd, input.data() + written, input.size() - written);
-                if (w > 0) written += static_cast<std::size_t>(w);
-                if (w < 0 || written == input.size()) {
-                    close(inFd);
-                    inFd = -1;
-                }
-            } else if (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) {
-                const ssize_t got = read(fds[i].fd, buf, sizeof buf);
-                std::string& sink = fds[i].fd == outPipe[0] ? r.out : r.err;
-                if (got > 0) {
-                    sink.append(buf, static_cast<std::size_t>(got));
-                } else {
-                    (fds[i].fd == outPipe[0] ? outOpen : errOpen) = false;
-                }
-            }
+    // Input is written and stderr read on threads of their own, so that no
+    // full pipe can stall the child.
+    std::thread writer([&] {
+        for (std::size_t done = 0; done < input.size();) {
+            const ssize_t w = write(inPipe[1], input.data() + done, input.size() - done);
+            if (w <= 0) break;
+            done += static_cast<std::size_t>(w);
         }
-    }
-    if (inFd >= 0) close(inFd);
-    close(outPipe[0]);
-    close(errPipe[0]);
+        close(inPipe[1]);
+    });
+    ProcessResult r;
+    std::thread errReader([&] { readAll(errPipe[0], r.err); });
+    readAll(outPipe[0], r.out);
+    writer.join();
+    errReader.join();
     int status = 0;
     waitpid(pid, &status, 0);
     r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -167,11 +151,7 @@ std::vector<std::string> textRows(const nlohmann::json& value) {
 std::vector<nlohmann::json> figuresNamed(const nlohmann::json& dump, const std::string& name) {
     std::vector<nlohmann::json> out;
     for (const auto& f : dump.at("figures")) {
-        const auto& p = f.at("props");
-        if (p.contains("Name") && !textRows(p.at("Name")).empty() &&
-            textRows(p.at("Name"))[0] == name) {
-            out.push_back(f);
-        }
+        if (propText(f, "Name") == name) out.push_back(f);
     }
     return out;
 }
@@ -188,9 +168,8 @@ std::vector<nlohmann::json> controlsOfStyle(const nlohmann::json& figure,
                                             const std::string& style) {
     std::vector<nlohmann::json> out;
     for (const auto& c : childrenOfType(figure, "uicontrol")) {
-        const auto& p = c.at("props");
-        const std::string s = p.contains("Style") ? textRows(p.at("Style")).at(0) : "pushbutton";
-        if (s == style) out.push_back(c);
+        const std::string s = propText(c, "Style");
+        if ((s.empty() ? "pushbutton" : s) == style) out.push_back(c);
     }
     return out;
 }
