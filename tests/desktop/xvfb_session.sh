@@ -37,8 +37,9 @@ desktop_start() {
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp \
         3>"$desktop_dir/display" 2>"$desktop_dir/xvfb.log" &
     xvfb_pid=$!
+    # Generous waits: a loaded machine (a parallel test run) starts both slowly.
     local i
-    for i in $(seq 100); do
+    for i in $(seq 400); do
         [ -s "$desktop_dir/display" ] && break
         sleep 0.05
     done
@@ -47,11 +48,11 @@ desktop_start() {
     openbox --sm-disable ${openbox_config:+--config-file "$openbox_config"} \
         >"$desktop_dir/openbox.log" 2>&1 &
     openbox_pid=$!
-    for i in $(seq 100); do
+    for i in $(seq 400); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.05
     done
-    fail "openbox did not start"
+    fail "openbox did not start: $(head -c 300 "$desktop_dir/openbox.log")"
 }
 
 # Starts the program on the desktop with the real window system.
