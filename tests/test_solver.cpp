@@ -237,9 +237,6 @@ TEST(Mat2, ExpmMatchesClosedFormsInEveryPadeRange) {
     // Nilpotent: exp([0 1; 0 0]) = I + N exactly.
     EXPECT_EQ(mlfExpm(Mat2{0.0, 1.0, 0.0, 0.0}), (Mat2{1.0, 1.0, 0.0, 1.0}));
     EXPECT_EQ(mlfExpm(Mat2{}), mlfEye());
-}
-
-TEST(Mat2, ExpmOfCriticallyDampedOscillator) {
     // Repeated eigenvalue -w: exp(A t) = e^{-wt} [1 + wt, t; -w^2 t, 1 - wt].
     for (double w : {0.78, 6.28, 62.8}) {
         const double t = 0.02;
@@ -445,13 +442,12 @@ TEST(SolverLinear, ValidatedRangeAgreesWithLongDoubleSolution) {
 }
 
 TEST(SolverLinear, PeriodsOutsideTheValidatedRangeAreNamed) {
-    // Beyond the edges, and the two cases that gave finite wrong numbers.
+    // Beyond the edges. The two periods that gave finite wrong numbers,
+    // 1e20 and 1.37e-8 s, are refused with their messages in SpectraOptions.
     EXPECT_EQ(periodOutsideValidatedRange(MIN_PERIOD), "");
     EXPECT_EQ(periodOutsideValidatedRange(MAX_PERIOD), "");
     EXPECT_NE(periodOutsideValidatedRange(MIN_PERIOD * 0.999).find("period 9.99e-05 s"),
               std::string::npos);
-    EXPECT_NE(periodOutsideValidatedRange(1e20, 0.02).find("1e+20 s"), std::string::npos);
-    EXPECT_NE(periodOutsideValidatedRange(1.37e-8, 0.02), "");
     EXPECT_EQ(periodOutsideValidatedRange(0.5, 0.5 / MIN_STEPS_PER_PERIOD), "");
     EXPECT_EQ(periodOutsideValidatedRange(0.5, 0.5 / MAX_STEPS_PER_PERIOD), "");
     EXPECT_EQ(periodOutsideValidatedRange(0.5, 0.5 / MIN_STEPS_PER_PERIOD * 1.001),

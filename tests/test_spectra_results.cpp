@@ -207,9 +207,7 @@ TEST(SpectraResults, ARecordWhoseStepDoesNotFitThePeriodsFailsAlone) {
     const auto mixed = spectra({dir / "r.txt", dir / "slow.txt", "-q"});
     EXPECT_EQ(mixed.status, 1);
     EXPECT_TRUE(has(mixed.err, "slow.txt: period 0.1 s is 0.005 time steps of 20 s;"));
-    const Csv csv = parseCsv(mixed.out);
-    EXPECT_EQ(csv.header.size(), 5u);
-    EXPECT_EQ(csv.rows.size(), 160u);
+    EXPECT_TRUE(has(mixed.out, "r z=0.05 SA[m/s2]"));
     // --classic is the program's computation at the program's step.
     const auto classic = spectra({dir / "slow.txt", "--classic", "-q"});
     EXPECT_EQ(classic.status, 0) << classic.err;

@@ -43,7 +43,7 @@ TEST(TextNum2str, ValuesRowsMatricesAndText) {
     EXPECT_THROW(velmora::mlfNum2str(Value::cellRow({Value::scalar(1)})), Error);
 }
 
-TEST(TextStr2num, DecimalNumbersGiveAScalarOrARow) {
+TEST(TextStr2num, DecimalNumbersGiveAScalarOrARowAnythingElseEmpty) {
     EXPECT_EQ(velmora::str2num("1"), Value::scalar(1));
     EXPECT_EQ(velmora::str2num("-0.5"), Value::scalar(-0.5));
     EXPECT_EQ(velmora::str2num("+.5"), Value::scalar(0.5));
@@ -59,17 +59,13 @@ TEST(TextStr2num, DecimalNumbersGiveAScalarOrARow) {
     for (double x : {0.02, 2.5, -3.0, 123.456, 1e10, 0.15}) {
         EXPECT_EQ(velmora::str2num(velmora::num2str(x)), Value::scalar(x)) << x;
     }
-}
-
-TEST(TextStr2num, AnythingElseGivesEmpty) {
+    // Anything else gives empty.
     for (const char* bad :
          {"",    "   ", "abc", "--1",  "1..2", "1e", "0x10",  "1 2a",   "Inf", "NaN", "1-2",
           "- 1", ",1",  "1,",  "1,,2", ".",    "e5", "1e999", "-1e999", "1;2", "1\n2"}) {
         EXPECT_EQ(velmora::str2num(bad), Value()) << '"' << bad << '"';
     }
-}
-
-TEST(TextStr2num, LongInputIsHandled) {
+    // Long input.
     std::string many;
     for (int i = 0; i < 50000; ++i) many += "7 ";
     const Value row = velmora::str2num(many);
