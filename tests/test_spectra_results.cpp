@@ -54,7 +54,7 @@ TEST(SpectraResults, TheSolversNumbersBitForBitInTheUnitsAskedFor) {
     EXPECT_EQ(g.header,
               (std::vector<std::string>{"period_s", "step z=0.05 SD[m]", "step z=0.05 SV[m/s]",
                                         "step z=0.05 PSV[m/s]", "step z=0.05 SA[g]"}));
-    ASSERT_EQ(cm.rows.size() + g.rows.size(), 8u);
+    ASSERT_TRUE(m.rows.size() == 4 && cm.rows.size() == 4 && g.rows.size() == 4);
     for (std::size_t j = 0; j < 4; ++j) {
         for (std::size_t c = 1; c <= 4; ++c) {
             EXPECT_EQ(cm.rows[j][c], m.rows[j][c] * 100.0);
