@@ -25,7 +25,7 @@ std::string errorOf(F f) {
 
 }  // namespace
 
-TEST(ValueConstruction, ShapesAndColumnMajorOrder) {
+TEST(ValueConstruction, ShapesColumnMajorOrderEmptySpellingsAndPaddedText) {
     const Value m = Value::matrix(2, 3, {1, 2, 3, 4, 5, 6});
     EXPECT_EQ(m.kind(), ValueKind::Double);
     EXPECT_EQ(m.rows(), 2u);
@@ -40,9 +40,7 @@ TEST(ValueConstruction, ShapesAndColumnMajorOrder) {
     EXPECT_EQ(Value::column({1, 2, 3}).rows(), 3u);
     EXPECT_EQ(Value::ones(2, 2).data(), (std::vector<double>{1, 1, 1, 1}));
     EXPECT_THROW(Value::matrix(2, 2, {1, 2, 3}), Error);
-}
-
-TEST(ValueConstruction, EmptySpellingsAndPaddedText) {
+    // Empty spellings, and padded text.
     EXPECT_EQ(Value::matrix(0, 0, {}), Value());
     EXPECT_EQ(Value::zeros(0, 0), Value());
     EXPECT_EQ(Value::row(std::vector<double>{}), Value());
@@ -77,7 +75,7 @@ TEST(ValueAccess, OutOfRangeAndWrongKindThrow) {
 
 // A linear index grows an empty value into a row and a vector along its
 // direction; two indices grow both dimensions, elements keeping their places.
-TEST(ValueGrowth, IndicesGrowVectorsAndMatricesKeepingPlaces) {
+TEST(ValueGrowth, IndicesAndRowsGrowVectorsAndMatricesKeepingPlaces) {
     const struct {
         Value start;
         std::size_t i, j;  // j = 0: a linear index
@@ -105,15 +103,13 @@ TEST(ValueGrowth, IndicesGrowVectorsAndMatricesKeepingPlaces) {
     EXPECT_THROW(t.set(1, 65), Error);
     EXPECT_THROW(cell.set(1, 1, 2), Error);
     EXPECT_THROW(cell.setRow(1, {1}), Error);
-}
-
-TEST(ValueGrowth, SetRowGrowsRowsAndChecksWidth) {
-    Value m;
-    m.setRow(2, {1, 2, 3});
-    EXPECT_EQ(m, Value::matrix(2, 3, {0, 1, 0, 2, 0, 3}));
-    m.setRow(1, {4, 5, 6});
-    EXPECT_EQ(m.rowValues(1), (std::vector<double>{4, 5, 6}));
-    EXPECT_EQ(errorOf([&] { m.setRow(1, {1, 2}); }), "Subscripted assignment dimension mismatch.");
+    // A row sets a whole row, growing the rows, and must have the width.
+    Value g;
+    g.setRow(2, {1, 2, 3});
+    EXPECT_EQ(g, Value::matrix(2, 3, {0, 1, 0, 2, 0, 3}));
+    g.setRow(1, {4, 5, 6});
+    EXPECT_EQ(g.rowValues(1), (std::vector<double>{4, 5, 6}));
+    EXPECT_EQ(errorOf([&] { g.setRow(1, {1, 2}); }), "Subscripted assignment dimension mismatch.");
 }
 
 TEST(ValueCut, KeepRowsOfMatrixAndElementsOfRow) {
