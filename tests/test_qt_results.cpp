@@ -234,6 +234,8 @@ TEST_F(QtResultsTest, TheRunClosesItsOwnPleaseWaitWindowWhateverWindowBecameActi
         ASSERT_NE(window(plot), nullptr);
         EXPECT_TRUE(window(plot)->isVisible());
         EXPECT_TRUE(figuresNamed(kPleaseWait).empty());
+        // The run forgets the plot window, which stays open.
+        EXPECT_EQ(gv(G::fig1_sa), Value::scalar(-1));
         results = newestWindow();
         EXPECT_EQ(model().get(results, "Name").toText(), kOption1Name);
         EXPECT_EQ(model().figureCount(), 2u);
@@ -282,20 +284,33 @@ TEST_F(QtResultsTest, PlotWindowsCascadeFromTheResultsWindowThatKeepsItsPlace) {
         }
     }
 
-    // A window closed frees its place for the next one.
+    // A window closed through its frame frees its place for the next one,
+    // whose number is above every remembered one, the closed one's too.
     const Handle sd = windowNamed("FIG/VELMORA: OPTION 1 - Spectral Displacement");
     const QPoint freed = window(sd)->geometry().topLeft();
-    model().close(sd);
+    window(sd)->close();
     settle();
     clickButton(button(results, "Spectral Displacement"));
     const Handle reopened = windowNamed("FIG/VELMORA: OPTION 1 - Spectral Displacement");
     ASSERT_NE(reopened, 0);
+    EXPECT_EQ(reopened, results + 6);
     EXPECT_EQ(window(reopened)->geometry().topLeft(), freed);
+    // Pressed again, the button raises its window and opens none.
+    clickButton(button(results, "Spectral Displacement"));
+    EXPECT_EQ(model().topFigure(), reopened);
+    EXPECT_EQ(model().figureCount(), 6u);
 
     // A window whose Position the program sets stands where it says.
     model().set(reopened, {{"Position", Value::row({232, 258, 560, 420})}});
     settle();
     EXPECT_EQ(window(reopened)->geometry().left(), resultsPlace.left());
+
+    // CLOSE FIG. closes this window's plots only and forgets them; pressed
+    // again it does nothing.
+    clickButton(button(results, "CLOSE FIG."));
+    clickButton(button(results, "CLOSE FIG."));
+    EXPECT_EQ(model().figureCount(), 1u);
+    EXPECT_EQ(gv(G::fig1_sd), Value::scalar(-1));
 }
 
 TEST_F(QtResultsTest, TabFollowsTheReadingOrderAndADoubleClickSkipsNoScreen) {
