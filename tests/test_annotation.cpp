@@ -25,7 +25,6 @@ TEST_F(ProgramTest, LabelsTakeTheAxesFontThenTheGivenPairs) {
     const Value text = Value::text("Period - seconds");
     const Handle x = xlabel(1, &text, {}).toDouble();
     EXPECT_EQ(x, mlfGet(axes, "XLabel").toDouble());
-    EXPECT_EQ(mlfGet(x, "String").toText(), "Period - seconds");
     EXPECT_EQ(mlfGet(x, "FontSize").toDouble(), 14);
     EXPECT_EQ(mlfGet(x, "FontName").toText(), "Courier");
 

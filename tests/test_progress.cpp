@@ -87,7 +87,6 @@ TEST_F(ProgramTest, WaitbarCreatesAWindowWhenThereIsNone) {
     const Value nan = Value::scalar(std::nan("")), named = Value::text("Full");
     EXPECT_EQ(mlfGet(barPatch(waitbar(1, &nan, &named).toDouble()), "XData"),
               Value::column({0, 100, 100, 0}));
-    EXPECT_EQ(mlfGet(p, "FaceColor"), Value::row({1, 0, 0}));
     const Handle axes = hg().object(f).children[0];
     EXPECT_EQ(mlfGet(mlfGet(axes, "Title").toDouble(), "String").toText(), "Waitbar");
     // Centred on the screen, 360 x 75 pixels in points, root units restored.

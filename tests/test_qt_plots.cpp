@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/functions.h"
 #include "test_qt_support.h"
 #include "view/qt_axes_widget.h"
 #include "view/qt_export.h"
@@ -104,7 +105,7 @@ bool anyCurveColour(QColor p) {
     return isHue(p, 0) || isHue(p, 1, 80) || isHue(p, 2);
 }
 
-TEST_F(QtPlotsTest, LogLogSpectraWithTheLegendInTheCornerItsCodeNames) {
+TEST_F(QtPlotsTest, LogLogSpectraWithTheLegendInTheCornerItsCodeNamesZoomedByTheMouse) {
     // Code 4 puts the legend in the lower right corner, code 1 in the upper
     // right; the curves themselves keep to the left fifth.
     for (const auto& [code, legendBelow] : {std::pair{4, true}, std::pair{1, false}}) {
@@ -139,28 +140,45 @@ TEST_F(QtPlotsTest, LogLogSpectraWithTheLegendInTheCornerItsCodeNames) {
         EXPECT_GT(countPixels(image, empty,
                               [](QColor p) { return p.red() < 235 && p.red() == p.blue(); }),
                   50);
+
+        // The wheel zooms, a drag pans, a double click restores.
+        const QCPRange before = w->xAxis->range();
+        const QPointF at = w->axisRect()->rect().center();
+        QWheelEvent wheel(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &wheel);
+        const QCPRange zoomed = w->xAxis->range();
+        EXPECT_LT(zoomed.upper / zoomed.lower, before.upper / before.lower);
+
+        auto mouse = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
+            QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
+            QApplication::sendEvent(w, &e);
+        };
+        mouse(QEvent::MouseButtonPress, at, Qt::LeftButton);
+        mouse(QEvent::MouseMove, at + QPointF(40, 0), Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, at + QPointF(40, 0), Qt::NoButton);
+        EXPECT_LT(w->xAxis->range().lower, zoomed.lower);
+
+        mouse(QEvent::MouseButtonDblClick, at, Qt::LeftButton);
+        EXPECT_DOUBLE_EQ(w->xAxis->range().lower, before.lower);
+        EXPECT_DOUBLE_EQ(w->xAxis->range().upper, before.upper);
+
+        // Over the third curve: its row of the legend (a cell row), then the numbers.
+        const QPoint over(std::lround(w->xAxis->coordToPixel(0.02)),
+                          std::lround(w->yAxis->coordToPixel(3 * 0.2 * std::sqrt(2.0))) - 2);
+        EXPECT_TRUE(w->readoutAt(over).startsWith("10 %\nPeriod "))
+            << w->readoutAt(over).toStdString();
         model().close(f);
     }
 }
 
+// The waitbar's own window: its bar drawn with EraseMode "none".
 TEST_F(QtPlotsTest, AProgressBarWithEraseModeNoneKeepsWhatItDrew) {
-    const Handle f = model().createFigure({{"Position", Value::row({101, 101, 360, 80})},
-                                           {"MenuBar", Value::text("none")},
-                                           {"HandleVisibility", Value::text("callback")}});
-    const Handle a = model().create(ObjectType::Axes, f,
-                                    {{"Position", Value::row({0.05, 0.3, 0.9, 0.4})},
-                                     {"XLim", Value::row({0, 100})},
-                                     {"YLim", Value::row({0, 1})},
-                                     {"Box", Value::text("on")},
-                                     {"XTick", Value()},
-                                     {"YTick", Value()}});
-    const Handle p = model().create(ObjectType::Patch, a,
-                                    {{"XData", Value::column({0, 0, 0, 0})},
-                                     {"YData", Value::column({0, 0, 1, 1})},
-                                     {"FaceColor", Value::row({1, 0, 0})},
-                                     {"EdgeColor", Value::row({1, 0, 0})},
-                                     {"EraseMode", Value::text("none")}});
+    const Value start = Value::scalar(0), later = Value::scalar(0.4);
+    const Handle f = waitbar(1, &start, nullptr).toDouble();
+    const Handle p = mlfFindobj({f}, false, {{"Type", Value::text("patch")}}).at(0);
     settle();
+    const Handle a = model().object(p).parent;
     const QRect box = axesWidget(f, a)->plotBox();
     auto redInRow = [&](const QImage& image, double from, double to) {
         const int y = box.center().y();
@@ -176,8 +194,7 @@ TEST_F(QtPlotsTest, AProgressBarWithEraseModeNoneKeepsWhatItDrew) {
     hg().drawnow();
     EXPECT_GT(redInRow(grabCanvas(f), 0, 0.2), 0.2 * box.width() - 8);
     // ... and after the next flush the bar has visibly grown.
-    model().set(p, {{"XData", Value::column({20, 40, 40, 20})}});
-    hg().drawnow();
+    waitbar(0, &later, nullptr);
     const QImage image = grabCanvas(f);
     EXPECT_GT(redInRow(image, 0, 0.4), 0.4 * box.width() - 8);
     EXPECT_EQ(redInRow(image, 0.4 + 0.02, 1.0), 0);
@@ -246,37 +263,6 @@ TEST_F(QtPlotsTest, TextsTitlesAndLabelsAreDrawnWhereTheyBelong) {
     EXPECT_GT(countPixels(image, QRect(c.x() - 50, 0, 100, box.top() - 1), isDark), 30);
     EXPECT_GT(countPixels(image, QRect(c.x() - 50, box.bottom() + 20, 100, 40), isDark), 30);
     EXPECT_GT(countPixels(image, QRect(0, c.y() - 30, box.left() - 25, 60), isDark), 30);
-}
-
-TEST_F(QtPlotsTest, WheelZoomsDragPansDoubleClickRestoresTheReadoutNamesTheLegendRow) {
-    const Handle f = spectrumFigure(1);
-    settle();
-    AxesWidget* w = axesWidget(f, model().gca());
-    const QCPRange before = w->xAxis->range();
-    const QPointF at = w->axisRect()->rect().center();
-    QWheelEvent wheel(at, w->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(w, &wheel);
-    const QCPRange zoomed = w->xAxis->range();
-    EXPECT_LT(zoomed.upper / zoomed.lower, before.upper / before.lower);
-
-    auto mouse = [&](QEvent::Type type, QPointF p, Qt::MouseButtons buttons) {
-        QMouseEvent e(type, p, w->mapToGlobal(p), Qt::LeftButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(w, &e);
-    };
-    mouse(QEvent::MouseButtonPress, at, Qt::LeftButton);
-    mouse(QEvent::MouseMove, at + QPointF(40, 0), Qt::LeftButton);
-    mouse(QEvent::MouseButtonRelease, at + QPointF(40, 0), Qt::NoButton);
-    EXPECT_LT(w->xAxis->range().lower, zoomed.lower);
-
-    mouse(QEvent::MouseButtonDblClick, at, Qt::LeftButton);
-    EXPECT_DOUBLE_EQ(w->xAxis->range().lower, before.lower);
-    EXPECT_DOUBLE_EQ(w->xAxis->range().upper, before.upper);
-
-    // Over the third curve: its row of the legend (a cell row), then the numbers.
-    const QPoint over(std::lround(w->xAxis->coordToPixel(0.02)),
-                      std::lround(w->yAxis->coordToPixel(3 * 0.2 * std::sqrt(2.0))) - 2);
-    EXPECT_TRUE(w->readoutAt(over).startsWith("10 %\nPeriod ")) << w->readoutAt(over).toStdString();
 }
 
 TEST_F(QtPlotsTest, NineCurvesHaveNineDistinctPensASeeThroughLegendAndAHoverReadout) {

@@ -105,52 +105,6 @@ TEST(ResultsWindows, EachOptionRunsToItsFivePlotWindows) {
     }
 }
 
-// Then BACK from the results, BACK again to the Option 1 screen and a
-// second run with two ratios.
-TEST(ResultsWindows, RaisingReopeningAndClosingPlotWindowsThenASecondRun) {
-    const std::string toResults = "window " + kOption1 + "\npress ";
-    const auto r = session(
-        "set option 1\neval velmora_gui06(0)\nclose VELMORA: Welcome\n"
-        // Two presses: one window.
-        "press Spectral Displacement\n" +
-        toResults + "Spectral Displacement\ndump\n" +
-        // Close it through its frame; the button opens a new one.
-        "close FIG/VELMORA: OPTION 1 - Spectral Displacement\n" + toResults +
-        "Spectral Displacement\ndump\n" + toResults + "Spectral Acceleration\n" + toResults +
-        "CLOSE FIG.\ndump\n" + toResults + "CLOSE FIG.\ndump\n" + toResults +
-        "Spectral Velocity\n" + toResults + "BACK\ndump\npress BACK\nedit 1 2\npress DONE\n" +
-        "edit 1 0.07\npress DONE\ndump\n");
-    ASSERT_EQ(r.dumps.size(), 6u);
-    const double n = handleOf(onlyWindow(r.dumps[0], kOption1));
-
-    const auto& once = r.dumps[0];
-    EXPECT_EQ(windowCount(once), 2u);
-    EXPECT_EQ(scalarOf(once, "fig1_sd"), n + 1);
-    EXPECT_EQ(once.at("current").get<double>(), n + 1);  // raised and current
-
-    // The closed window's number stays remembered, so the new one is above it.
-    EXPECT_EQ(scalarOf(r.dumps[1], "fig1_sd"), n + 2);
-    EXPECT_EQ(windowCount(r.dumps[1]), 2u);
-
-    // CLOSE FIG. closes this window's plots only and forgets them; a second
-    // CLOSE FIG. does nothing.
-    const auto& closed = r.dumps[2];
-    EXPECT_EQ(windowCount(closed), 1u);
-    expectStored(closed, {{"fig1_sd", -1}, {"fig1_sa", -1}});
-    EXPECT_EQ(r.dumps[3].at("figures"), closed.at("figures"));
-
-    // BACK opens the damping ratios screen; the plot window stays open.
-    const std::string plot = "FIG/VELMORA: OPTION 1 - Spectral Velocity";
-    EXPECT_EQ(countNamed(r.dumps[4], plot), 1u);
-    EXPECT_EQ(styled(r.dumps[4], kOption1, "edit").size(), 5u);
-    // The second run has two rows and forgets the earlier plot window.
-    const auto& second = r.dumps[5];
-    EXPECT_EQ(numbers(global(second, "SD")).size(), 2u);
-    EXPECT_EQ(numbers(global(second, "damp"))[0], (Row{0.07, 0.05}));
-    EXPECT_EQ(scalarOf(second, "fig1_sv"), -1);
-    EXPECT_EQ(countNamed(second, plot), 1u);
-}
-
 TEST(ResultsWindows, Record21IsTitledElcentroAndNoRecordsDrawEmpty) {
     const auto r = session(
         "set option 1\nset RECORD 21\nset numdamp 1\neval velmora_gui06(0)\n"

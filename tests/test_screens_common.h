@@ -152,6 +152,20 @@ inline void expectShown(const json& window, const std::vector<Shown>& expected) 
     }
 }
 
+// What every input screen shows: two frames, BACK and QUIT, then `labels`,
+// DONE and `rest`; `gui` names the screen's callback.
+inline std::vector<Shown> inputScreen(const std::string& gui, const std::vector<Shown>& labels,
+                                      const std::vector<Shown>& rest) {
+    std::vector<Shown> shown = {{"frame", "", "", {20, 85, 380, 215}},
+                                {"frame", "", "", {20, 20, 380, 45}},
+                                {"", "BACK", gui + "(1)", {160, 30, 100, 25}},
+                                {"", "QUIT", gui + "(2)", {40, 30, 100, 25}}};
+    shown.insert(shown.end(), labels.begin(), labels.end());
+    shown.push_back({"", "DONE", gui + "(3)", {280, 30, 100, 25}});
+    shown.insert(shown.end(), rest.begin(), rest.end());
+    return shown;
+}
+
 inline double handleOf(const json& object) {
     return object.at("handle").get<double>();
 }
