@@ -1,32 +1,21 @@
 // The data folder: the catalogue's record files (the real recordings with
 // their provenance, the exact sine, the synthetic stand-ins), the layout
 // file, their byte-for-byte regeneration, and the reading of one record.
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <matio.h>
 
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "engine/record_file.h"
 #include "engine/solver.h"
-#include "host/matfile.h"
-#include "host/value.h"
-#include "support/script_runner.h"
+#include "support/program_fixture.h"
+#include "test_spectra_common.h"
 
 using namespace velmora;
+using spectra_test::readText;
+using spectra_test::ScratchFolder;
+using velmora::testing::errorOf;
 namespace fs = std::filesystem;
 
 namespace {
@@ -134,25 +123,6 @@ double signedPeak(const std::vector<double>& a) {
     return peak;
 }
 
-std::string readBytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A fresh folder removed at the end of the test.
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "velmora-records-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
 // Points VELMORA_DATA somewhere for one test and restores it afterwards.
 struct DataFolderOverride {
     std::optional<std::string> old;
@@ -163,11 +133,6 @@ struct DataFolderOverride {
     ~DataFolderOverride() {
         old ? ::setenv("VELMORA_DATA", old->c_str(), 1) : ::unsetenv("VELMORA_DATA");
     }
-};
-
-// A fresh folder as the data folder.
-struct TempDataFolder : TempDir {
-    DataFolderOverride env{path.string()};
 };
 
 }  // namespace
@@ -284,13 +249,13 @@ TEST(RecordFiles, LayoutFileHoldsTheFourMatrices) {
 
 TEST(RecordFiles, RegenerationIsByteIdentical) {
     const fs::path built = VELMORA_BUILD_DIR "/data";
-    TempDir tmp;
+    ScratchFolder tmp;
     const std::string command = std::string("'") + VELMORA_BUILD_DIR "/make_records' '" +
-                                tmp.path.string() + "' '" VELMORA_SOURCE_DIR "/data'";
+                                tmp.str() + "' '" VELMORA_SOURCE_DIR "/data'";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     std::set<std::string> regenerated, original;
-    for (const auto& f : fs::directory_iterator(tmp.path))
+    for (const auto& f : fs::directory_iterator(tmp.path()))
         regenerated.insert(f.path().filename().string());
     for (const auto& f : fs::directory_iterator(built))
         if (f.path().extension() == ".mat") original.insert(f.path().filename().string());
@@ -298,9 +263,9 @@ TEST(RecordFiles, RegenerationIsByteIdentical) {
     EXPECT_EQ(regenerated.size(), std::size(CATALOGUE) + 1);  // + the layout file
     for (const std::string& name : regenerated) {
         SCOPED_TRACE(name);
-        const std::string bytes = readBytes(tmp.path / name);
+        const std::string bytes = readText(tmp / name);
         EXPECT_FALSE(bytes.empty());
-        EXPECT_TRUE(bytes == readBytes(built / name));
+        EXPECT_TRUE(bytes == readText(built / name));
     }
 }
 
@@ -322,49 +287,6 @@ TEST(RecordLoading, DataFolderPrefersTheEnvironment) {
     }
 }
 
-TEST(RecordLoading, ErrorsNameTheFileAndTheReason) {
-    TempDataFolder tmp;
-    { std::ofstream(tmp.path / "Text.mat") << "not a MAT-file\n"; }
-    saveMatFile((tmp.path / "Other.mat").string(), {{"Something", Value::zeros(3, 2)}});
-    const struct {
-        const char* name;
-        std::optional<Value> saved;  // as the variable of that name, when given
-        const char* reason;
-    } cases[] = {
-        {"Missing", {}, "Cannot find"},
-        {"Text", {}, "MAT-file"},
-        {"Other", {}, "no variable"},
-        {"Narrow", Value::column({1, 2, 3}), "fewer than 2 columns"},
-        {"Words", Value::text("abc"), "numeric matrix"},
-        {"Nothing", Value::zeros(0, 0), "numeric matrix"},
-        {"Holed", Value::matrix(2, 2, {0.0, 0.02, 1.0, std::nan("")}), "NaN"},
-        // [time; acceleration] saved as rows, and a single [t a] row.
-        {"Rows", Value::matrix(2, 3, {0.0, 5.0, 0.02, 6.0, 0.04, 7.0}),
-         "is a 2 x 3 matrix: it needs one row per sample"},
-        {"Pair", Value::row({0.0, 5.0}), "is a 1 x 2 matrix"},
-    };
-    for (const auto& c : cases) {
-        const std::string file = std::string(c.name) + ".mat";
-        SCOPED_TRACE(file);
-        if (c.saved) saveMatFile((tmp.path / file).string(), {{c.name, *c.saved}});
-        try {
-            loadRecordAcceleration(file);
-            ADD_FAILURE() << "no error";
-        } catch (const Error& e) {
-            const std::string message = e.what();
-            EXPECT_NE(message.find(file), std::string::npos) << message;
-            EXPECT_NE(message.find(c.reason), std::string::npos) << message;
-        }
-    }
-    // Column 2 of a wider matrix; the variable name drops ".mat". A user's
-    // file without a provenance is taken for a recording.
-    saveMatFile((tmp.path / "Fine.mat").string(),
-                {{"Fine", Value::matrix(3, 3, {0.0, 0.02, 0.04, 5.0, 6.0, 7.0, 1, 1, 1})}});
-    const RecordFile fine = readRecordFile("Fine.mat");
-    EXPECT_EQ(fine.acceleration, (std::vector<double>{5.0, 6.0, 7.0}));
-    EXPECT_FALSE(fine.standIn);
-}
-
 TEST(RecordLoading, VariableNameDropsEveryMatInOnePass) {
     // Removing one ".mat" can join the text around it into another; that
     // one stays, as the replacement is made once.
@@ -378,15 +300,16 @@ TEST(RecordLoading, VariableNameDropsEveryMatInOnePass) {
     for (const auto& [file, name] : cases) EXPECT_EQ(recordVariableName(file), name) << file;
 }
 
-// matio writes what the program's own writer cannot: a structure, a sparse
-// and a complex array, a 3-D array, a text and a cell holding a sparse one,
+// matio writes what the program's own writer cannot: a structure, sparse
+// arrays (one all zero: no stored elements, only column starts), a complex
+// and a 3-D array, a text and a (compressed) cell holding sparse arrays,
 // beside the record, as users' files carry metadata.
 void writeRecordWithMetadata(const std::string& path, const std::string& name, mat_ft version) {
     mat_t* mat = Mat_CreateVer(path.c_str(), nullptr, version);
     ASSERT_NE(mat, nullptr);
-    const auto write = [&](matvar_t* var) {
+    const auto write = [&](matvar_t* var, matio_compression compression = MAT_COMPRESSION_NONE) {
         ASSERT_NE(var, nullptr);
-        EXPECT_EQ(Mat_VarWrite(mat, var, MAT_COMPRESSION_NONE), 0) << var->name;
+        EXPECT_EQ(Mat_VarWrite(mat, var, compression), 0) << var->name;
         Mat_VarFree(var);
     };
     std::size_t one[2] = {1, 1};
@@ -399,14 +322,18 @@ void writeRecordWithMetadata(const std::string& path, const std::string& name, m
         meta, "units", 0, Mat_VarCreate(nullptr, MAT_C_DOUBLE, MAT_T_DOUBLE, 2, one, &five, 0));
     write(meta);
 
-    // An all-zero sparse array: no stored elements, only column starts.
-    mat_uint32_t columnStarts[3] = {0, 0, 0};
-    mat_sparse_t sparse{};
-    sparse.jc = columnStarts;
-    sparse.njc = 3;
+    mat_uint32_t columnStarts[3] = {0, 0, 0}, ir[1] = {1}, jc[3] = {0, 0, 1};
+    double seven = 7;
+    // nzmax, ir, nir, jc, njc, ndata, data
+    mat_sparse_t allZero{0, nullptr, 0, columnStarts, 3, 0, nullptr};
+    mat_sparse_t sparse{1, ir, 1, jc, 3, 1, &seven};
     std::size_t square[2] = {2, 2};
-    write(
-        Mat_VarCreate("sp", MAT_C_SPARSE, MAT_T_DOUBLE, 2, square, &sparse, MAT_F_DONT_COPY_DATA));
+    const auto sparseVar = [&](const char* varName, mat_sparse_t* s) {
+        return Mat_VarCreate(varName, MAT_C_SPARSE, MAT_T_DOUBLE, 2, square, s,
+                             MAT_F_DONT_COPY_DATA);
+    };
+    write(sparseVar("sp", &sparse));
+    write(sparseVar("sp0", &allZero));
     double re[2] = {1, 2}, im[2] = {3, 4};
     mat_complex_split_t z{re, im};
     std::size_t pair[2] = {1, 2};
@@ -417,10 +344,8 @@ void writeRecordWithMetadata(const std::string& path, const std::string& name, m
     char text[] = "EL CENTRO";
     std::size_t textDims[2] = {1, sizeof text - 1};
     write(Mat_VarCreate("station", MAT_C_CHAR, MAT_T_UINT8, 2, textDims, text, 0));
-    matvar_t* inCell[2] = {Mat_VarCreate(nullptr, MAT_C_SPARSE, MAT_T_DOUBLE, 2, square, &sparse,
-                                         MAT_F_DONT_COPY_DATA),
-                           nullptr};
-    write(Mat_VarCreate("notes", MAT_C_CELL, MAT_T_CELL, 2, one, inCell, 0));
+    matvar_t* inCell[3] = {sparseVar(nullptr, &sparse), sparseVar(nullptr, &allZero), nullptr};
+    write(Mat_VarCreate("notes", MAT_C_CELL, MAT_T_CELL, 2, pair, inCell, 0), MAT_COMPRESSION_ZLIB);
 
     std::size_t recordDims[2] = {3, 2};
     double record[6] = {0.0, 0.02, 0.04, 0.5, -1.5, 2.5};
@@ -428,20 +353,42 @@ void writeRecordWithMetadata(const std::string& path, const std::string& name, m
     Mat_Close(mat);
 }
 
-TEST(RecordLoading, OtherVariablesOfAnyClassAreIgnored) {
-    TempDataFolder tmp;
+// Each such variable is refused for its class, naming file and variable,
+// not taken for a damaged file; the record is read all the same.
+TEST(RecordLoading, OtherVariablesOfAnyClassAreRefusedByNameAndIgnored) {
+    ScratchFolder tmp;
+    DataFolderOverride env(tmp.str());
+    const std::string path = tmp / "Noted.mat";
     for (mat_ft version : {MAT_FT_MAT5, MAT_FT_MAT73}) {
         SCOPED_TRACE(version == MAT_FT_MAT5 ? "version 5" : "version 7.3");
-        writeRecordWithMetadata((tmp.path / "Noted.mat").string(), "Noted", version);
-        // The file really holds what the program cannot read.
-        const std::string path = (tmp.path / "Noted.mat").string();
-        for (const char* other : {kProvenanceVariable, "sp", "z", "cube", "notes"}) {
-            EXPECT_THROW(mclLoadConditional(path, {other}), Error) << other;
+        writeRecordWithMetadata(path, "Noted", version);
+        const std::pair<const char*, const char*> refused[] = {
+            {kProvenanceVariable, "structure arrays"},
+            {"sp", "sparse arrays"},
+            {"sp0", "sparse arrays"},
+            {"z", "complex arrays"},
+            {"cube", "arrays with more than two dimensions"},
+            {"notes", "sparse arrays"}};
+        for (const auto& [other, kind] : refused) {
+            EXPECT_EQ(errorOf([&] { mclLoadConditional(path, {other}); }),
+                      "Cannot read variable \"" + std::string(other) + "\" in \"" + path +
+                          "\": " + kind + " are not supported.");
         }
+        EXPECT_THROW(mlfLoadStruct(path), Error);
+        // Asking only for a supported array leaves the others alone.
+        EXPECT_EQ(mclLoadConditional(path, {"station", "absent"}),
+                  (std::map<std::string, Value>{{"station", Value::text("EL CENTRO")}}));
         const RecordFile r = readRecordFile("Noted.mat");
         EXPECT_EQ(r.acceleration, (std::vector<double>{0.5, -1.5, 2.5}));
         EXPECT_FALSE(r.standIn);
     }
+    // Column 2 of a wider matrix. A user's file without a provenance is
+    // taken for a recording.
+    saveMatFile(tmp / "Fine.mat",
+                {{"Fine", Value::matrix(3, 3, {0.0, 0.02, 0.04, 5.0, 6.0, 7.0, 1, 1, 1})}});
+    const RecordFile fine = readRecordFile("Fine.mat");
+    EXPECT_EQ(fine.acceleration, (std::vector<double>{5.0, 6.0, 7.0}));
+    EXPECT_FALSE(fine.standIn);
 }
 
 // The console says once per record and session that a stand-in is not the
@@ -454,10 +401,7 @@ TEST(RecordLoading, StandInIsAnnouncedOnceOnTheConsole) {
         "eval velmora_gui06(0)\neval velmora_gui06(0)\ndump\n");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.errors.empty()) << r.out;
-    std::vector<std::string> notes;
-    for (const std::string& line : r.outLines()) {
-        if (line.find("stand-in") != std::string::npos) notes.push_back(line);
-    }
+    const auto notes = spectra_test::linesWith(r.out, "stand-in");
     ASSERT_EQ(notes.size(), 2u) << r.out;
     EXPECT_EQ(notes[0],
               "Note: record 8, Oakland Warf 1 (Oakwh1.mat), is a synthetic stand-in with the "
