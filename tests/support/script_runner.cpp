@@ -1,5 +1,7 @@
 #include "support/script_runner.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -64,6 +66,12 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     // Input is written and stderr read on threads of their own, so that no
     // full pipe can stall the child.
     std::thread writer([&] {
+        // A child that ends before reading all its input costs the rest of
+        // the input, not this process (SIGPIPE).
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
         for (std::size_t done = 0; done < input.size();) {
             const ssize_t w = write(inPipe[1], input.data() + done, input.size() - done);
             if (w <= 0) break;
