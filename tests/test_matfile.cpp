@@ -56,9 +56,7 @@ TEST_F(MatRoundTrip, EachVersionKeepsDoubleCharAndCellAndGivesTheSameBytes) {
         EXPECT_EQ(velmora::mlfLoadStruct(file("a.mat")), arrays);
         if (v == MatVersion::V73) continue;
         velmora::saveMatFile(file("b.mat"), arrays, v);
-        const std::string a = readText(file("a.mat"));
-        EXPECT_FALSE(a.empty());
-        EXPECT_EQ(a, readText(file("b.mat")));
+        EXPECT_EQ(readText(file("a.mat")), readText(file("b.mat")));
     }
 }
 
@@ -69,7 +67,6 @@ TEST_F(MatRoundTrip, SavingRefusesACellInVersion4ReplacesAFileAndNeedsItsFolder)
     });
     EXPECT_NE(message.find(cellPath), std::string::npos) << message;
     EXPECT_NE(message.find("\"c\""), std::string::npos) << message;
-    EXPECT_FALSE(fs::exists(cellPath));
     EXPECT_TRUE(fs::is_empty(dir_.path())) << "the temporary file was left behind";
     // An existing file is replaced; a missing folder is named.
     const std::string path = file("r.mat");
@@ -98,7 +95,6 @@ TEST_F(MatLoad, MissingTextAndEmptyFilesAreRefused) {
         EXPECT_EQ(errorOf([&] { velmora::mlfLoadStruct(path); }),
                   "Unable to read file \"" + path + "\": " + reason + ".");
     }
-    EXPECT_THROW(velmora::mclLoadConditional(absent, {"x"}), Error);
 }
 
 TEST_F(MatLoad, CutOffFilesAreRefusedNotReadAsGarbage) {
@@ -146,7 +142,6 @@ TEST_F(MatLoad, Version73FilesAreCheckedBeforeMatioReadsThemFromAnyThread) {
             EXPECT_EQ(errorOf([&] { velmora::mclLoadConditional(path, {"other"}); }), expected);
         }
     }
-    EXPECT_EQ(paths.size(), reasons.size());
 
     const std::vector<double> record = {0, 0.01, 0.02, 0.1, -0.2, 0.15};
     for (bool compressed : {false, true}) {

