@@ -38,18 +38,16 @@ TEST(AnalysisRun, DefaultOption1RunFillsTheResultArrays) {
     for (const char* name : {"SD", "SV", "PSV", "SA"}) {
         EXPECT_EQ(shape(d, name), (Shape{5, 160})) << name;
     }
+    ASSERT_EQ(shape(d, "PERIOD"), (Shape{1, 160}));
     const auto period = numbers(global(d, "PERIOD"));
-    ASSERT_EQ(period.size(), 1u);
-    ASSERT_EQ(period[0].size(), 160u);
     EXPECT_EQ(period[0].front(), 0.1);
     EXPECT_NEAR(period[0].back(), 8.05, 1e-12);
 
     // Record 1 has 2688 samples: the run uses the first 1500, unscaled.
+    ASSERT_EQ(shape(d, "ACC"), (Shape{1, 1500}));
+    ASSERT_EQ(shape(d, "TIME"), (Shape{1, 1500}));
     const auto acc = numbers(global(d, "ACC"));
     const auto time = numbers(global(d, "TIME"));
-    ASSERT_EQ(acc.size(), 1u);
-    ASSERT_EQ(acc[0].size(), 1500u);
-    ASSERT_EQ(time[0].size(), 1500u);
     const auto stored = recordColumn("Impval1");
     for (std::size_t k = 0; k < 1500; ++k) {
         ASSERT_EQ(acc[0][k], stored[k]) << k;
@@ -64,8 +62,6 @@ TEST(AnalysisRun, DefaultOption1RunFillsTheResultArrays) {
         EXPECT_EQ(sd[i], s.sd) << "ratio " << ratios[i];
         EXPECT_EQ(sa[i], s.sa) << "ratio " << ratios[i];
     }
-    // More damping, smaller response at every period.
-    for (std::size_t j = 0; j < 160; ++j) EXPECT_LT(sd[4][j], sd[0][j]) << j;
 }
 
 TEST(AnalysisRun, LaterRunsCutTheArraysToTheirShape) {
@@ -100,7 +96,6 @@ TEST(AnalysisRun, LaterRunsCutTheArraysToTheirShape) {
     for (std::size_t k = 1310; k < 1500; ++k) EXPECT_EQ(acc2[0][k], 0.0) << k;
     EXPECT_EQ(acc2[1][1499], recordColumn("Nridge1")[1499]);
     EXPECT_EQ(acc2[2][3], 2 * recordColumn("Impval1")[3]);
-    EXPECT_EQ(countNamed(two, kOption2), 1u);
 
     // Any option other than 1 runs Option 2.
     EXPECT_EQ(shape(r.dumps[2], "SD"), (Shape{1, 160}));
@@ -129,25 +124,13 @@ TEST(AnalysisRun, AMissingRecordLeavesResultsAndScreensIntact) {
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.dumps.size(), 3u);
     ASSERT_EQ(r.errors.size(), 2u) << r.out;
-    for (const auto& e : r.errors) EXPECT_NE(e.find("Nridge1.mat"), std::string::npos) << e;
-
-    const auto& before = r.dumps[0];
-    for (const auto* after : {&r.dumps[1], &r.dumps[2]}) {
-        for (const char* name : {"SD", "SV", "PSV", "SA", "PERIOD", "TIME", "ACC"}) {
-            EXPECT_TRUE(global(*after, name) == global(before, name)) << name;
-        }
-        EXPECT_EQ(countNamed(*after, "VELMORA: Please Wait..."), 0u);
-    }
-    // Option 1 returns to the damping ratios screen with its two fields and
-    // the user's choices; Option 2 to the scale factors screen.
-    const auto& one = r.dumps[1];
-    expectStored(one, {{"RECORD", 5}, {"numdamp", 2}});
-    const auto screens1 = figuresNamed(one, kOption1);
+    // Option 1 returns to the damping ratios screen with its two fields;
+    // Option 2 to the scale factors screen. (That the results, the choices
+    // and the message stay is FaultRecords' "missing" case.)
+    const auto screens1 = figuresNamed(r.dumps[1], kOption1);
     ASSERT_FALSE(screens1.empty());
     EXPECT_EQ(controlsOfStyle(screens1.back(), "edit").size(), 2u);
-    const auto& two = r.dumps[2];
-    EXPECT_EQ(numbers(global(two, "EQ")), (std::vector<Row>{{1, 5}}));
-    const auto screens2 = figuresNamed(two, kOption2);
+    const auto screens2 = figuresNamed(r.dumps[2], kOption2);
     ASSERT_FALSE(screens2.empty());
     EXPECT_EQ(controlsOfStyle(screens2.back(), "edit").size(), 2u);
 }

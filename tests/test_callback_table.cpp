@@ -92,10 +92,9 @@ TEST(CallbackParse, AcceptsNameAndOneWholeNumberOnly) {
 }
 
 TEST_F(ProgramTest, BadCallbackStringsAreReportedAndRunNothing) {
-    auto& table = CallbackTable::instance();
-    EXPECT_NE(errorOf([&] { table.evaluate("velmora_gui01(1"); }).find("Invalid callback"),
-              std::string::npos);
-    EXPECT_NE(errorOf([&] { table.evaluate("rm_rf(1)"); }).find("no function named \"rm_rf\""),
+    EXPECT_NE(errorOf([&] {
+                  CallbackTable::instance().evaluate("rm_rf(1)");
+              }).find("no function named \"rm_rf\""),
               std::string::npos);
     // Through the host's runner the error is shown, not thrown, and the
     // program goes on.

@@ -30,10 +30,7 @@ TEST(GlobalState, CreatedInTableOrderAndDestroyedInReverse) {
     g.setDestroyHook([&](const std::string& n) { destroyed.push_back(n); });
     g.destroy();
     g.setDestroyHook(nullptr);
-    ASSERT_EQ(destroyed.size(), 44u);
-    EXPECT_EQ(destroyed.front(), "TIME");
-    EXPECT_EQ(destroyed.back(), "DAMP");
-    for (std::size_t i = 0; i < 44; ++i) EXPECT_EQ(destroyed[i], names[43 - i]);
+    EXPECT_EQ(destroyed, std::vector<std::string>(names.rbegin(), names.rend()));
     EXPECT_THROW(gv(G::RECORD), Error);
 }
 

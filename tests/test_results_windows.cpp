@@ -69,8 +69,6 @@ TEST(ResultsWindows, EachOptionRunsToItsFivePlotWindows) {
         // Option 2's window keeps the host's default menu bar.
         EXPECT_EQ(prop(results, "MenuBar").is_null(), c.option == "2");
         EXPECT_EQ(propText(results, "MenuBar"), c.option == "1" ? "none" : "");
-        EXPECT_EQ(textRows(global(d0, "legend" + c.option)), c.legend);
-        EXPECT_EQ(textRows(global(d0, "title" + c.option)), c.title);
         for (int i = 0; i < 5; ++i) {
             SCOPED_TRACE(kPlotNames[i]);
             const std::string handle = "fig" + c.option + handles[i];
@@ -89,13 +87,12 @@ TEST(ResultsWindows, EachOptionRunsToItsFivePlotWindows) {
             EXPECT_EQ(labelText(axes, "XLabel")[0], i == 0 ? "Time - seconds" : "Period - seconds");
             // One line per row of the array, holding exactly its data: one
             // per ratio or record, and Option 1's one record.
-            const auto lines = childrenOfType(axes, "line");
-            const auto y = numbers(global(d, arrays[i]));
-            ASSERT_EQ(lines.size(), i == 0 && c.option == "1" ? 1u : c.legend.size());
-            ASSERT_EQ(lines.size(), y.size());
-            for (std::size_t k = 0; k < lines.size(); ++k) {
-                EXPECT_EQ(propNumbers(lines[k], "YData"), y[k]);
+            std::vector<Row> drawn;
+            for (const auto& line : childrenOfType(axes, "line")) {
+                drawn.push_back(propNumbers(line, "YData"));
             }
+            EXPECT_EQ(drawn, numbers(global(d, arrays[i])));
+            EXPECT_EQ(drawn.size(), i == 0 && c.option == "1" ? 1u : c.legend.size());
             const auto legends = childrenOfType(axes, "legend");
             ASSERT_EQ(legends.size(), c.legendCodes[i] == 0 ? 0u : 1u);
             if (legends.empty()) continue;

@@ -186,10 +186,4 @@ inline void expectStored(const json& dump,
     for (const auto& [name, value] : expected) EXPECT_EQ(scalarOf(dump, name), value) << name;
 }
 
-// The dump has the given number of windows of each name.
-inline void expectWindows(const json& dump,
-                          const std::vector<std::pair<std::string, std::size_t>>& expected) {
-    for (const auto& [name, n] : expected) EXPECT_EQ(countNamed(dump, name), n) << name;
-}
-
 }  // namespace velmora::screens_test

@@ -17,12 +17,10 @@ std::string toDampingRatios(int count) {
 TEST(DampingScreen, ShowsOneFieldPerRatioBelowTheHeading) {
     const auto one = session(toDampingRatios(1) + "dump\nedit 1 x\npress DONE\ndump\n");
     ASSERT_EQ(one.dumps.size(), 2u);
-    const auto window = onlyWindow(one.dumps[0], kOption1);
-    expectShown(window, inputScreen("velmora_gui04",
-                                    {{"text", "Specify DAMPING Ratios:", "", {45, 261, 165, 19.5}}},
-                                    {{"edit", "0.02", "", {245, 263, 50.25, 15}}}));
-    EXPECT_EQ(numbers(global(one.dumps[0], "hdamp")),
-              (std::vector<Row>{{handleOf(controls(window).at(6))}}));
+    expectShown(onlyWindow(one.dumps[0], kOption1),
+                inputScreen("velmora_gui04",
+                            {{"text", "Specify DAMPING Ratios:", "", {45, 261, 165, 19.5}}},
+                            {{"edit", "0.02", "", {245, 263, 50.25, 15}}}));
     EXPECT_EQ(row(one.dumps[1], "damp"), Row{0.02});
     EXPECT_EQ(countNamed(one.dumps[1], kError), 1u);
 }
@@ -38,7 +36,6 @@ TEST(DampingNavigation, BackStoresTheRatiosAndReturnsToOption1) {
     EXPECT_EQ(row(r.dumps[0], "damp"), (Row{0, 1, 0.05}));
     EXPECT_EQ(scalarOf(r.dumps[0], "numdamp"), 3);
     EXPECT_EQ(countNamed(r.dumps[0], kError), 1u);
-    EXPECT_EQ(styled(r.dumps[0], kOption1, "listbox").size(), 1u);
     EXPECT_EQ(texts(styled(r.dumps[1], kOption1, "edit"), "String"), (Names{"0", "1", "0.05"}));
 }
 
@@ -48,7 +45,6 @@ TEST(DampingReading, EachInvalidEntryOpensAnErrorWindowAndKeepsItsOldRatio) {
                            "edit 6 0.3\nedit 7 Inf\npress DONE\ndump\n");
     const auto& dump = r.lastDump();
     EXPECT_EQ(countNamed(dump, kError), 6u);
-    EXPECT_EQ(scalarOf(dump, "err"), 1);
     // The valid entry of the same reading is stored.
     EXPECT_EQ(row(dump, "damp"), (Row{0.02, 0.05, 0.1, 0.15, 0.2, 0.3, 0}));
     EXPECT_EQ(styled(dump, kOption1, "edit").size(), 7u);

@@ -32,14 +32,11 @@ TEST(Option1Screen, OpensFromItsButtonAndShowsTheStoredChoicesInItsElevenControl
     const auto c = controls(window);
     EXPECT_EQ(propNumbers(c[2], "ForegroundColor"), rgb(62, 62, 62));
     EXPECT_EQ(propNumbers(c[3], "ForegroundColor"), rgb(62, 62, 62));
-    EXPECT_TRUE(prop(c[7], "ForegroundColor").is_null());
 
-    // The list shows every catalogue line, the chosen record selected and
-    // scrolled to the top.
+    // The list shows every catalogue line. (The chosen record, selected and
+    // scrolled to the top, is checked where the screen reopens with another.)
     const auto& list = c[6];
     EXPECT_EQ(textRows(prop(list, "String")), listLines);
-    EXPECT_EQ(propNumbers(list, "Value"), Row{2});
-    EXPECT_EQ(propNumbers(list, "ListboxTop"), Row{2});
     EXPECT_EQ(propText(list, "FontName"), "Fixedsys");
     EXPECT_EQ(propNumbers(list, "FontSize"), Row{9});
     EXPECT_EQ(propNumbers(list, "BackgroundColor"), (Row{1, 1, 1}));
@@ -50,19 +47,14 @@ TEST(Option1Screen, OpensFromItsButtonAndShowsTheStoredChoicesInItsElevenControl
             {{"FontName", "fixedsys"}, {"HorizontalAlignment", "right"}, {"Tag", "EditText1"}});
     }
 
-    // The reading step finds its three controls through the stored handles.
-    expectStored(
-        dump, {{"hlist", handleOf(c[6])}, {"hdamp", handleOf(c[8])}, {"hscale", handleOf(c[9])}});
-
     const Names upper = {"Parent",     "Units",    "BackgroundColor", "FontSize", "FontWeight",
                          "ListboxTop", "Position", "Style",           "Tag"};
-    const Names lower = kFrameProps, done = kButtonProps;
     const Names navigation = withAfter(kButtonProps, "FontWeight", "ForegroundColor");
     const Names label = withAfter(kLabelProps, "FontWeight", "HorizontalAlignment");
     const Names listBox = withAfter(kLabelProps, "Tag", "Value");
     EXPECT_EQ(propertyOrder(r, kOption1),
-              (std::vector<Names>{kWindowProps, upper, lower, navigation, navigation, label, label,
-                                  listBox, done, label, label, label}));
+              (std::vector<Names>{kWindowProps, upper, kFrameProps, navigation, navigation, label,
+                                  label, listBox, kButtonProps, label, label, label}));
 }
 
 // The count is rounded, halves away from zero, and must lie from 1 to 9; a
@@ -162,9 +154,7 @@ TEST(InputScreens, QuitEndsTheSessionWithoutReading) {
     for (const std::string& script :
          {kToOption1 + "edit 1 4\nselect 1\npress QUIT\ndump\n", kToOption2 + "press QUIT\ndump\n",
           toDamping + "edit 1 x\npress QUIT\ndump\n", toScale + "edit 1 x\npress QUIT\ndump\n"}) {
-        const auto r = session(script);
-        EXPECT_EQ(r.status, 0) << script;
-        EXPECT_TRUE(r.dumps.empty()) << script;
+        EXPECT_TRUE(session(script).dumps.empty()) << script;
     }
 }
 

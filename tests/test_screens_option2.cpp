@@ -22,20 +22,16 @@ TEST(Option2Screen, OpensFromItsButtonAndShowsTheStoredChoicesInItsNineControls)
                              {"listbox", listLines[0], "", {39.75, 162.75, 340.5, 100.5}}},
                             {{"edit", "0.02", "", {180.75, 116.25, 50.25, 15}}}));
 
-    // Several lines can be selected; every chosen record is.
-    const auto c = controls(window);
-    const auto& list = c[6];
-    EXPECT_EQ(propNumbers(list, "Value"), (Row{2, 6, 11}));
+    // Several lines can be selected. (Every chosen record is: checked where
+    // the screen reopens with others, among the input screen tests.)
+    const auto list = controls(window).at(6);
     EXPECT_EQ(propNumbers(list, "Max"), Row{9});
     EXPECT_EQ(propNumbers(list, "Min"), Row{1});
-    EXPECT_TRUE(prop(list, "ListboxTop").is_null());
     EXPECT_EQ(textRows(prop(list, "String")), listLines);
     EXPECT_EQ(propertyOrder(r, kOption2).at(0), kWindowProps);
     EXPECT_EQ(propertyOrder(r, kOption2).at(7),
               (Names{"Parent", "Units", "BackgroundColor", "FontName", "FontSize", "FontWeight",
                      "Max", "Min", "Position", "String", "Style", "Tag", "Value"}));
-
-    expectStored(dump, {{"hlist", handleOf(c[6])}, {"hdamp", handleOf(c[8])}});
 }
 
 // Nine records fill the scale factors screen's upper panel, every field
