@@ -2,14 +2,10 @@
 // they look, and what the user's doings do to the model.
 #include <QFontInfo>
 #include <QFrame>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>

@@ -1,13 +1,10 @@
 // Plots in real windows: log-log spectra with legends and grids, a progress
 // bar drawn with EraseMode "none", empty axes, and what the mouse does.
-#include <QMouseEvent>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "app/functions.h"
 #include "test_qt_support.h"
@@ -31,55 +28,6 @@ class QtPlotsTest : public QtViewTest {
         return w ? w->axes(axes) : nullptr;
     }
     QImage picture(Handle fig) { return qtview::renderFigureImage(model(), fig, 1.0); }
-
-    // Three spectrum-like curves over the left fifth of a log-log plot that
-    // reaches to 10 s, so the right half belongs to the legend alone.
-    Handle spectrumFigure(int legendLocation) {
-        const Handle f = figure("Spectra");
-        const Handle a = model().create(ObjectType::Axes, f, {});
-        std::vector<double> x, ys;
-        for (int i = 0; i < 30; ++i) x.push_back(0.01 * std::pow(10.0, i / 29.0 * 0.6));
-        for (int c = 0; c < 3; ++c)
-            for (double xi : x) ys.push_back((c + 1) * 0.2 * std::sqrt(xi / 0.01));
-        model().plot(Value::row(x), Value::matrix(30, 3, ys), true);
-        model().set(a, {{"XLim", Value::row({0.01, 10})},
-                        {"YLim", Value::row({0.1, 10})},
-                        {"XGrid", Value::text("on")},
-                        {"YGrid", Value::text("on")},
-                        {"Box", Value::text("on")}});
-        setLabel(a, "XLabel", "Period [s]");
-        setLabel(a, "YLabel", "Sa [g]");
-        setLabel(a, "Title", "Elastic response spectra");
-        model().legend(
-            Value::cellRow({Value::text("2 %"), Value::text("5 %"), Value::text("10 %")}),
-            legendLocation);
-        return f;
-    }
-
-    // The program's spectral acceleration plot of an Option 1 run with nine
-    // damping ratios: curve i is 10 / (i + 1) * T^-0.5 over 160 periods.
-    Handle nineCurves() {
-        const Handle f = figure("FIG/VELMORA: OPTION 1 - Spectral Acceleration");
-        model().create(ObjectType::Axes, f, {});
-        std::vector<double> ys;
-        for (int i = 0; i < 160; ++i) periods_.push_back(0.1 + 0.05 * i);
-        for (int c = 0; c < 9; ++c)
-            for (double t : periods_) ys.push_back(10.0 / (c + 1) / std::sqrt(t));
-        model().plot(Value::row(periods_), Value::matrix(160, 9, ys), true);
-        const Handle a = model().gca();
-        model().set(a, {{"XGrid", Value::text("on")}, {"YGrid", Value::text("on")}});
-        setLabel(a, "XLabel", "Period - seconds");
-        setLabel(a, "YLabel", "Spectral Acceleration - meters per second squared");
-        std::vector<std::string> rows;
-        for (const char* d :
-             {"0.01", "0.02", "0.03", "0.05", "0.07", "0.1", "0.15", "0.2", "0.3"}) {
-            rows.push_back(std::string("Damping Ratio = ") + d);
-        }
-        model().legend(Value::textRows(rows), 1);
-        return f;
-    }
-
-    std::vector<double> periods_;
 };
 
 // Three significant digits with trailing zeros, as a reader expects them.
@@ -106,13 +54,31 @@ bool anyCurveColour(QColor p) {
 }
 
 TEST_F(QtPlotsTest, LogLogSpectraWithTheLegendInTheCornerItsCodeNamesZoomedByTheMouse) {
+    // Three spectrum-like curves over the left fifth of a log-log plot that
+    // reaches to 10 s, so the right half belongs to the legend alone.
+    std::vector<double> x, ys;
+    for (int i = 0; i < 30; ++i) x.push_back(0.01 * std::pow(10.0, i / 29.0 * 0.6));
+    for (int c = 0; c < 3; ++c)
+        for (double xi : x) ys.push_back((c + 1) * 0.2 * std::sqrt(xi / 0.01));
     // Code 4 puts the legend in the lower right corner, code 1 in the upper
-    // right; the curves themselves keep to the left fifth.
+    // right.
     for (const auto& [code, legendBelow] : {std::pair{4, true}, std::pair{1, false}}) {
         SCOPED_TRACE(code);
-        const Handle f = spectrumFigure(code);
+        const Handle f = figure("Spectra");
+        const Handle a = model().create(ObjectType::Axes, f, {});
+        model().plot(Value::row(x), Value::matrix(30, 3, ys), true);
+        model().set(a, {{"XLim", Value::row({0.01, 10})},
+                        {"YLim", Value::row({0.1, 10})},
+                        {"XGrid", Value::text("on")},
+                        {"YGrid", Value::text("on")},
+                        {"Box", Value::text("on")}});
+        setLabel(a, "XLabel", "Period [s]");
+        setLabel(a, "YLabel", "Sa [g]");
+        setLabel(a, "Title", "Elastic response spectra");
+        model().legend(
+            Value::cellRow({Value::text("2 %"), Value::text("5 %"), Value::text("10 %")}), code);
         settle();
-        AxesWidget* w = axesWidget(f, model().gca());
+        AxesWidget* w = axesWidget(f, a);
         ASSERT_NE(w, nullptr);
         // The plot box is the axes' Position: [0.13 0.11 0.775 0.815] of 560 x 420.
         const QRect box = w->plotBox();
@@ -160,8 +126,7 @@ TEST_F(QtPlotsTest, LogLogSpectraWithTheLegendInTheCornerItsCodeNamesZoomedByThe
         EXPECT_LT(w->xAxis->range().lower, zoomed.lower);
 
         mouse(QEvent::MouseButtonDblClick, at, Qt::LeftButton);
-        EXPECT_DOUBLE_EQ(w->xAxis->range().lower, before.lower);
-        EXPECT_DOUBLE_EQ(w->xAxis->range().upper, before.upper);
+        EXPECT_EQ(w->xAxis->range(), before);
 
         // Over the third curve: its row of the legend (a cell row), then the numbers.
         const QPoint over(std::lround(w->xAxis->coordToPixel(0.02)),
@@ -224,20 +189,18 @@ TEST_F(QtPlotsTest, AnEmptyAxesDrawsItsFrameAndNothingElse) {
 TEST_F(QtPlotsTest, NonPositiveValuesAreLeftOutOnLogScales) {
     const Handle f = figure("Zeros");
     model().create(ObjectType::Axes, f, {});
-    const auto lines =
-        model().plot(Value::row({0, -1, 0.1, 1, 10, 100}), Value::row({1, 2, 0, 1, 2, 3}), true);
-    ASSERT_EQ(lines.size(), 1u);
+    model().plot(Value::row({0, -1, 0.1, 1, 10, 100}), Value::row({1, 2, 0, 1, 2, 3}), true);
     settle();
     AxesWidget* w = axesWidget(f, model().gca());
     const QRect box = w->plotBox();
     // Automatic limits from the positive points only, in whole decades.
-    EXPECT_DOUBLE_EQ(w->xAxis->range().lower, 1);
-    EXPECT_DOUBLE_EQ(w->xAxis->range().upper, 100);
+    EXPECT_EQ(w->xAxis->range(), QCPRange(1, 100));
     const QImage image = picture(f);
-    EXPECT_GT(countPixels(image, box, [](QColor p) { return isHue(p, 2); }), 50);
+    auto blue = [](QColor p) { return isHue(p, 2); };
+    const int inBox = countPixels(image, box, blue);
+    EXPECT_GT(inBox, 50);
     // Nothing shoots off outside the plot box.
-    EXPECT_EQ(countPixels(image, image.rect(), [](QColor p) { return isHue(p, 2); }),
-              countPixels(image, box, [](QColor p) { return isHue(p, 2); }));
+    EXPECT_EQ(countPixels(image, image.rect(), blue), inBox);
 }
 
 TEST_F(QtPlotsTest, TextsTitlesAndLabelsAreDrawnWhereTheyBelong) {
@@ -266,9 +229,25 @@ TEST_F(QtPlotsTest, TextsTitlesAndLabelsAreDrawnWhereTheyBelong) {
 }
 
 TEST_F(QtPlotsTest, NineCurvesHaveNineDistinctPensASeeThroughLegendAndAHoverReadout) {
-    const Handle f = nineCurves();
+    // The program's spectral acceleration plot of an Option 1 run with nine
+    // damping ratios: curve i is 10 / (i + 1) * T^-0.5 over 160 periods.
+    const Handle f = figure("FIG/VELMORA: OPTION 1 - Spectral Acceleration");
+    const Handle a = model().create(ObjectType::Axes, f, {});
+    std::vector<double> periods, ys;
+    for (int i = 0; i < 160; ++i) periods.push_back(0.1 + 0.05 * i);
+    for (int c = 0; c < 9; ++c)
+        for (double t : periods) ys.push_back(10.0 / (c + 1) / std::sqrt(t));
+    model().plot(Value::row(periods), Value::matrix(160, 9, ys), true);
+    model().set(a, {{"XGrid", Value::text("on")}, {"YGrid", Value::text("on")}});
+    setLabel(a, "XLabel", "Period - seconds");
+    setLabel(a, "YLabel", "Spectral Acceleration - meters per second squared");
+    std::vector<std::string> rows;
+    for (const char* d : {"0.01", "0.02", "0.03", "0.05", "0.07", "0.1", "0.15", "0.2", "0.3"}) {
+        rows.push_back(std::string("Damping Ratio = ") + d);
+    }
+    model().legend(Value::textRows(rows), 1);
     settle();
-    AxesWidget* w = axesWidget(f, model().gca());
+    AxesWidget* w = axesWidget(f, a);
     ASSERT_NE(w, nullptr);
     // Seven colours, then the first two again dashed.
     ASSERT_EQ(w->legend->itemCount(), 9);
@@ -282,21 +261,13 @@ TEST_F(QtPlotsTest, NineCurvesHaveNineDistinctPensASeeThroughLegendAndAHoverRead
     }
     std::sort(pens.begin(), pens.end());
     EXPECT_EQ(std::unique(pens.begin(), pens.end()), pens.end());
-    // Every drawn piece of a curve has its legend row's pen.
-    for (int i = 0; i < w->plottableCount(); ++i) {
-        const Qt::PenStyle style = w->plottable(i)->pen().style();
-        EXPECT_TRUE(style == Qt::SolidLine || style == Qt::DashLine);
-    }
     // The stored lines keep the program's properties: no line style set.
-    std::vector<Handle> lines;
-    for (Handle c : model().object(model().gca()).children) {
-        if (model().object(c).type != ObjectType::Line) continue;
-        EXPECT_EQ(model().object(c).find("LineStyle"), nullptr);
-        lines.push_back(c);
-    }
-    // A style the program sets is drawn as it is.
+    const auto lines = mlfFindobj({a}, false, {{"Type", Value::text("line")}});
     ASSERT_EQ(lines.size(), 9u);
-    model().set(lines[7], {{"LineStyle", Value::text(":")}});
+    for (Handle c : lines) EXPECT_EQ(model().object(c).find("LineStyle"), nullptr);
+    // A style the program sets is drawn as it is: on the eighth line (the
+    // search gives the newest first).
+    model().set(lines[1], {{"LineStyle", Value::text(":")}});
     settle();
     EXPECT_EQ(dynamic_cast<QCPPlottableLegendItem*>(w->legend->item(7))->plottable()->pen().style(),
               Qt::DotLine);
@@ -305,14 +276,6 @@ TEST_F(QtPlotsTest, NineCurvesHaveNineDistinctPensASeeThroughLegendAndAHoverRead
     const int alpha = w->legend->brush().color().alpha();
     EXPECT_GT(alpha, 128);
     EXPECT_LT(alpha, 255);
-    const QImage image = picture(f);
-    QRect legendBox = w->legend->outerRect();
-    legendBox.translate(w->geometry().topLeft());
-    legendBox.adjust(3, 3, -3, -3);
-    // Grid lines and curves under the box tint it: not all of it is white.
-    EXPECT_GT(countPixels(image, legendBox,
-                          [](QColor p) { return p != QColor(Qt::white) && !isDark(p); }),
-              20);
 
     // The hover readout names the nearest curve at the mouse x.
     // Between two of the 160 periods, a few pixels above the fourth curve:
@@ -325,7 +288,6 @@ TEST_F(QtPlotsTest, NineCurvesHaveNineDistinctPensASeeThroughLegendAndAHoverRead
     const std::string expected = "Damping Ratio = 0.05\nPeriod " + sig3(t) +
                                  " s, Spectral Acceleration " + sig3(sa) + " m/s^2";
     EXPECT_EQ(w->readoutAt(QPoint(px, py)).toStdString(), expected);
-    EXPECT_EQ(sig3(t), "1.21");
 
     // The mouse shows it as a tooltip, also far from any data point's pixel.
     QMouseEvent move(QEvent::MouseMove, QPointF(px, py), w->mapToGlobal(QPointF(px, py)),
@@ -335,19 +297,17 @@ TEST_F(QtPlotsTest, NineCurvesHaveNineDistinctPensASeeThroughLegendAndAHoverRead
     EXPECT_EQ(QToolTip::text().toStdString(), expected);
     // A ring marks the point on the curve it tells about, until the mouse
     // leaves.
-    auto marker = [w]() -> QCPItemTracer* {
-        for (int i = 0; i < w->itemCount(); ++i) {
-            if (auto* t = qobject_cast<QCPItemTracer*>(w->item(i))) return t;
-        }
-        return nullptr;
-    };
-    ASSERT_NE(marker(), nullptr);
-    EXPECT_TRUE(marker()->visible());
-    EXPECT_NEAR(marker()->position->coords().x(), t, 1e-12);
-    EXPECT_NEAR(marker()->position->coords().y(), sa, 1e-9 * sa);
+    QCPItemTracer* marker = nullptr;
+    for (int i = 0; i < w->itemCount() && !marker; ++i) {
+        marker = qobject_cast<QCPItemTracer*>(w->item(i));
+    }
+    ASSERT_NE(marker, nullptr);
+    EXPECT_TRUE(marker->visible());
+    EXPECT_NEAR(marker->position->coords().x(), t, 1e-12);
+    EXPECT_NEAR(marker->position->coords().y(), sa, 1e-9 * sa);
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(w, &leave);
-    EXPECT_FALSE(marker()->visible());
+    EXPECT_FALSE(marker->visible());
 
     // Nearer the first curve, the first curve.
     const int py1 = static_cast<int>(std::lround(w->yAxis->coordToPixel(10.0 / std::sqrt(t)))) + 2;
