@@ -738,18 +738,18 @@ TEST(FuzzFindings, Version73FilesThatBreakHdf5AreRefusedCheaply) {
     EXPECT_GE(tried, 5);
 }
 
+// Against the build's own version 5 files.
 TEST(FaultMat73, SoundFilesGiveWhatTheirVersion5CopiesGive) {
-    DataCopy v5, v73;
-    const std::string record = v73.file(kRecordFile).string();
-    saveMatFile(record, mlfLoadStruct(v5.file(kRecordFile).string()), MatVersion::V73);
-    const std::string layout = v73.layout().string();
-    saveMatFile(layout, mlfLoadStruct(layout), MatVersion::V73);
+    DataCopy v73;
+    const std::string record = v73.file(kRecordFile).string(), layout = v73.layout().string();
+    for (const std::string& file : {record, layout}) {
+        saveMatFile(file, mlfLoadStruct(file), MatVersion::V73);
+    }
     EXPECT_EQ(spectra_test::spectraOut({record}),
-              spectra_test::spectraOut({v5.file(kRecordFile).string()}));
-    const auto expected = runScript(kCatalogueRun, v5.env());
+              spectra_test::spectraOut({std::string(VELMORA_BUILD_DIR) + "/data/" + kRecordFile}));
     const auto r = runScript(kCatalogueRun, v73.env());
     EXPECT_TRUE(r.errors.empty() && warnings(r).empty()) << r.out;
-    expectSameGlobals(expected.lastDump(), r.lastDump(), "");
+    expectSameGlobals(runScript(kCatalogueRun).lastDump(), r.lastDump(), "");
 }
 
 }  // namespace
