@@ -75,8 +75,8 @@ std::string mat5Element(std::uint32_t type, const std::string& data) {
 }
 
 std::string mat5Matrix(const std::string& name, std::uint32_t cls, std::int32_t rows,
-                       std::int32_t cols, const std::string& contents) {
-    const std::uint32_t flags[2] = {cls, 0};
+                       std::int32_t cols, const std::string& contents, std::uint32_t nzmax = 0) {
+    const std::uint32_t flags[2] = {cls, nzmax};
     const std::int32_t dims[2] = {rows, cols};
     return mat5Element(14, mat5Element(6, std::string(reinterpret_cast<const char*>(flags), 8)) +
                                mat5Element(5, std::string(reinterpret_cast<const char*>(dims), 8)) +
@@ -222,9 +222,7 @@ void expectRefusedAndRecovered(const ScriptResult& r, const std::string& reason,
     EXPECT_TRUE(has(r.errors[0], reason));
     ASSERT_EQ(r.dumps.size(), 3u) << r.out;
     // No please-wait window is left.
-    for (const auto& figure : r.dumps[1].at("figures")) {
-        EXPECT_NE(propText(figure, "Name"), "VELMORA: Please Wait...");
-    }
+    EXPECT_TRUE(figuresNamed(r.dumps[1], "VELMORA: Please Wait...").empty());
     EXPECT_FALSE(numbers(global(r.dumps[0], "SD")).empty());
     expectSameGlobals(r.dumps[0], r.dumps[1], "after the fault: ");
     // The same inputs as the first run give the same results again.
@@ -321,7 +319,6 @@ TEST(FaultRunInputs, DumpOfTextThatIsNotUtf8) {
     ASSERT_EQ(r.dumps.size(), 2u) << r.out;
     EXPECT_EQ(textRows(global(r.dumps[0], "title1")),
               std::vector<std::string>{"caf\xef\xbf\xbd"});  // U+FFFD
-    EXPECT_EQ(scalar(global(r.dumps[1], "RECORD")), 2);
 }
 
 // ---------------------------------------------------------------------------
@@ -343,13 +340,6 @@ const char* const kCompared[] = {"SD",   "SV",     "PSV",    "SA",        "ACC",
                                  "DAMP", "EQ",     "SCALE2", "numquakes", "EQ_SC",   "mat0"};
 
 const std::string kShippedLayout = std::string(VELMORA_BUILD_DIR) + "/data/velmora_gui.mat";
-
-// The layout file of the build with `extra` added or replaced.
-void writeLayout(const DataCopy& data, const std::map<std::string, Value>& extra) {
-    auto arrays = mlfLoadStruct(kShippedLayout);
-    for (const auto& [name, value] : extra) arrays[name] = value;
-    saveMatFile(data.layout().string(), arrays);
-}
 
 // Damaged, incomplete or not there at all; every name the layout file may
 // set, as a text, a cell and the empty value; and numbers of the wrong
@@ -452,8 +442,8 @@ TEST(LayoutFile, EveryFaultGivesWayWithOneWarningNamingIt) {
                                {"the file is damaged"}));
     }
     // What may be empty or a text; everything else of these kinds is wrong.
-    const std::map<std::string, std::vector<std::string>> suits = {
-        {"EQ", {"empty"}}, {"SCALE2", {"empty"}}, {"EQ_charl", {"text", "empty"}}};
+    const std::vector<std::string> suits = {"EQ empty", "SCALE2 empty", "EQ_charl text",
+                                            "EQ_charl empty"};
     for (const char* name :
          {"DAMP", "EQ",        "EQ_1",      "EQ_3",   "EQ_SC",  "EQ_charl", "EQ_data",
           "EQ_l", "EQ_string", "RECORD",    "SCALE1", "SCALE2", "damp",     "err",
@@ -463,21 +453,17 @@ TEST(LayoutFile, EveryFaultGivesWayWithOneWarningNamingIt) {
                  {"cell", Value::cellRow({Value::scalar(1)})},
                  {"empty", Value()},
              }) {
-            const auto it = suits.find(name);
-            cases.push_back({name, value,
-                             it != suits.end() && std::find(it->second.begin(), it->second.end(),
-                                                            kind) != it->second.end()});
+            cases.push_back({name, value, std::ranges::count(suits, name + (" " + kind)) > 0});
         }
     }
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name + (c.accepted ? " accepted, case " : " refused, case ") +
                      std::to_string(&c - cases.data()));
-        if (c.make) {
-            c.make(data.layout());
-        } else {
-            writeLayout(data, {{c.name, c.value}});
-        }
+        // Else the layout file of the build with the value added or replaced.
+        auto arrays = mlfLoadStruct(kShippedLayout);
+        arrays[c.name] = c.value;
+        c.make ? c.make(data.layout()) : saveMatFile(data.layout().string(), arrays);
         const auto r = runScript(kBothOptions, data.env());
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_TRUE(r.errors.empty()) << r.out;
@@ -536,13 +522,9 @@ void expectNoDataFolder(const std::string& folder) {
     const auto w = warnings(r);
     ASSERT_EQ(w.size(), 1u) << r.out;
     EXPECT_TRUE(has(w[0], folder));
-    ASSERT_EQ(r.dumps.size(), 2u);
-    for (const json& d : r.dumps) {
-        for (const char* name : kResults) EXPECT_TRUE(numbers(global(d, name)).empty()) << name;
-        EXPECT_EQ(scalar(global(d, "RECORD")), 3);
-        EXPECT_EQ(scalar(global(d, "numdamp")), 1);
-        EXPECT_EQ(numbers(global(d, "EQ")), (std::vector<std::vector<double>>{{1, 5, 10}}));
-    }
+    // The results and the choices stay as with any record that cannot be
+    // read (FaultRecords, its row "missing").
+    EXPECT_EQ(r.dumps.size(), 2u);
 }
 
 TEST(FaultDataFolder, DataPathIsARegularFileOrAFolderThatCannotBeRead) {
@@ -565,12 +547,8 @@ TEST(FuzzFindings, Option2SelectionOutsideTheListGivesNoRecord) {
     const auto r =
         runScript("eval velmora_gui01(2)\nselect 1 30 2.5 0 4\nedit 1 0.05\npress DONE\ndump\n");
     EXPECT_EQ(r.status, 0) << r.err;
-    for (const auto& row : numbers(global(r.lastDump(), "EQ"))) {
-        for (double record : row) {
-            EXPECT_TRUE(record >= 1 && record <= 21 && std::floor(record) == record)
-                << "EQ entry " << record;
-        }
-    }
+    // Only position 4 shows a record: record 3.
+    EXPECT_EQ(numbers(global(r.lastDump(), "EQ")), (std::vector<std::vector<double>>{{3}}));
 }
 
 // A built program run by python3, which reports the largest resident size
@@ -658,15 +636,9 @@ TEST(FuzzFindings, HeadersDeclaringMoreThanTheFileHoldsAreRefusedCheaply) {
     // Flags, dims and the name in the 4-byte form, so that the words after
     // an empty tag also read as well-formed elements of their own.
     const std::uint32_t cellHeader[10] = {6, 8, 1, 0, 5, 8, 40000000, 1, 3u << 16 | 1, 0x636552};
-    const std::uint32_t sparseFlags[2] = {5, 1};
-    const std::int32_t dims[2] = {1, 1};
     const std::uint32_t hugeTag[2] = {9, 0x7F000008};
-    const std::string sparseHeader =
-        mat5Element(6, std::string(reinterpret_cast<const char*>(sparseFlags), 8)) +
-        mat5Element(5, std::string(reinterpret_cast<const char*>(dims), 8)) + mat5Element(1, "");
     const std::string hugeData =
         std::string(reinterpret_cast<const char*>(hugeTag), 8) + std::string(8, '\0');
-    const std::vector<double> values = {0, 0.02, 0.04, 0.06, 0.1, -0.2, 0.3, -0.1};
     const std::pair<const char*, std::string> files[] = {
         // A cell whose header declares 40,000,000 elements in a file of 200
         // bytes: matio allocates and walks every declared element before
@@ -689,17 +661,16 @@ TEST(FuzzFindings, HeadersDeclaringMoreThanTheFileHoldsAreRefusedCheaply) {
         // class. It reads that tag whether it lies inside the sparse array's
         // element or after it.
         {"SparseArrayInACellDeclaringMoreThanItHolds, tag inside",
-         mat5File(mat5Matrix(kRecordName, 1, 1, 1, mat5Element(14, sparseHeader + hugeData)))},
+         mat5File(mat5Matrix(kRecordName, 1, 1, 1, mat5Matrix("", 5, 1, 1, hugeData, 1)))},
         {"SparseArrayInACellDeclaringMoreThanItHolds, tag after",
-         mat5File(mat5Matrix(kRecordName, 1, 1, 1, mat5Element(14, sparseHeader) + hugeData))},
+         mat5File(mat5Matrix(kRecordName, 1, 1, 1, mat5Matrix("", 5, 1, 1, "", 1) + hugeData))},
         // A version 4 header whose name length is 300,000,000 bytes in a file
         // of 88: matio allocates and reads the declared name while opening
         // the file, before the program's size checks run (300 MB and 1.3 s
         // here; 1.3e9 took 1.4 GB).
         {"Version4HeaderDeclaringAHugeName",
          version4Header(0, 4, 2, 300000000) +
-             std::string(reinterpret_cast<const char*>(values.data()),
-                         values.size() * sizeof(double))},
+             doubles({0, 0.02, 0.04, 0.06, 0.1, -0.2, 0.3, -0.1}).substr(8)},  // no tag
         // A text array of 0 x 300,000,000 characters in a file of 28 bytes:
         // no characters, yet a row of 3e8 blanks was built for it (300 MB
         // here).
@@ -725,7 +696,6 @@ TEST(FuzzFindings, HeadersDeclaringMoreThanTheFileHoldsAreRefusedCheaply) {
 // give.
 
 TEST(FaultMat73, DamagedFilesAreRefusedCheaplyWhereverTheyAreRead) {
-    ASSERT_EQ(testing::mat73Faults().size(), 3u);
     for (const auto& fault : testing::mat73Faults()) {
         SCOPED_TRACE(fault.kind);
         // As a command-line record, and in one session as a catalogue record
@@ -768,21 +738,18 @@ TEST(FuzzFindings, Version73FilesThatBreakHdf5AreRefusedCheaply) {
     EXPECT_GE(tried, 5);
 }
 
+// Against the build's own version 5 files.
 TEST(FaultMat73, SoundFilesGiveWhatTheirVersion5CopiesGive) {
-    DataCopy v5, v73;
-    const std::string record = v73.file(kRecordFile).string();
-    saveMatFile(record, mlfLoadStruct(v5.file(kRecordFile).string()), MatVersion::V73);
-    const std::string layout = v73.layout().string();
-    saveMatFile(layout, mlfLoadStruct(layout), MatVersion::V73);
-    ASSERT_EQ(mlfLoadStruct(record), mlfLoadStruct(v5.file(kRecordFile).string()));
-
+    DataCopy v73;
+    const std::string record = v73.file(kRecordFile).string(), layout = v73.layout().string();
+    for (const std::string& file : {record, layout}) {
+        saveMatFile(file, mlfLoadStruct(file), MatVersion::V73);
+    }
     EXPECT_EQ(spectra_test::spectraOut({record}),
-              spectra_test::spectraOut({v5.file(kRecordFile).string()}));
-    const auto expected = runScript(kCatalogueRun, v5.env());
+              spectra_test::spectraOut({std::string(VELMORA_BUILD_DIR) + "/data/" + kRecordFile}));
     const auto r = runScript(kCatalogueRun, v73.env());
     EXPECT_TRUE(r.errors.empty() && warnings(r).empty()) << r.out;
-    EXPECT_FALSE(numbers(global(r.lastDump(), "SD")).empty());
-    expectSameGlobals(expected.lastDump(), r.lastDump(), "");
+    expectSameGlobals(runScript(kCatalogueRun).lastDump(), r.lastDump(), "");
 }
 
 }  // namespace
